@@ -1,0 +1,24 @@
+# Shared by ./play and ./run-tests: install missing Debian packages, configure and build.
+
+ensure_packages() {
+    local missing=()
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+}
+
+GAME_PACKAGES=(g++ cmake ninja-build freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
+
+# build_tree DIR [cmake options...]
+build_tree() {
+    local dir=$1
+    shift
+    cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}

@@ -1,0 +1,1 @@
+#include "math/Vektor3D.h"
