@@ -7,6 +7,8 @@
 namespace platform {
 
 namespace key {
+constexpr int backspace = 0x08;
+constexpr int tab = 0x09;
 constexpr int enter = 0x0D;
 constexpr int escape = 0x1B;
 constexpr int space = 0x20;
@@ -14,9 +16,22 @@ constexpr int left = 0x25;
 constexpr int up = 0x26;
 constexpr int right = 0x27;
 constexpr int down = 0x28;
+// Letters are their upper-case ASCII codes.
+constexpr int a = 'A';
+constexpr int c = 'C';
+constexpr int d = 'D';
+constexpr int e = 'E';
+constexpr int f = 'F';
+constexpr int h = 'H';
+constexpr int m = 'M';
+constexpr int q = 'Q';
+constexpr int r = 'R';
+constexpr int s = 'S';
+constexpr int w = 'W';
 }  // namespace key
 
 // True when the key is down now or was pressed since the previous query of that key.
+// Every query first turns the bytes waiting on standard input into key presses.
 bool keyPressed(int code);
 
 // Elapsed wall time in milliseconds since the process started (not CPU time).
@@ -26,16 +41,39 @@ void sleepMillis(int ms);
 // Clears the console and homes the cursor; nothing when standard output is not a terminal.
 void clearConsole();
 
-// Reads one whitespace-delimited word from the console's byte queue, echoing it.
+// Reads one whitespace-delimited word from the console's byte queue, echoing it. The rest of
+// its line, and the line end, are consumed too, so they never count as key presses.
+// Empty when the input ends first.
 std::string readWord();
 
-// Key events from the mission window, or from tests.
+// Key events from the mission window, or from tests. releaseAllKeys lifts every key (as if
+// each got keyUp); presses not yet queried still count once.
 void keyDown(int code);
 void keyUp(int code);
 void releaseAllKeys();
 
+// Console key mode for the whole run: standard input unbuffered and without echo, read by
+// keyPressed and readWord. The terminal is restored by leaveConsoleMode, at exit, and on
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT and crash signals (which then take their course).
+void enterConsoleMode();
+void leaveConsoleMode();
+
+class ConsoleMode {
+public:
+    ConsoleMode() { enterConsoleMode(); }
+    ~ConsoleMode() { leaveConsoleMode(); }
+    ConsoleMode(const ConsoleMode&) = delete;
+    ConsoleMode& operator=(const ConsoleMode&) = delete;
+};
+
 // Tests: a scripted clock that sleeping advances instead of waiting.
 void useScriptedClock(int startMillis);
 void advanceClock(int ms);
+void useRealClock();
+
+// Tests: bytes that arrive as if typed on the terminal once the clock reaches atMillis.
+void feedInput(const std::string& bytes, int atMillis = 0);
+// Tests: forgets queued bytes, pending presses and held keys.
+void resetInput();
 
 }  // namespace platform

@@ -1,0 +1,10 @@
+// Inside the platform layer only: where keyPressed and readWord take their bytes from.
+#pragma once
+
+namespace platform::detail {
+
+// Reads fd from now on (never blocking the poller); echo is for readWord, on terminals.
+void attachInput(int fd, bool echo);
+void detachInput();
+
+}  // namespace platform::detail
