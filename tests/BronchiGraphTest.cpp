@@ -161,9 +161,17 @@ TEST(BronchiGraphLoad, LineEndsAndTrailingBlanksFollowTheFileFormat) {
     EXPECT_EQ(nodesOf(graph), (std::vector<Point>(4, Point{3, 3, 3})));
 }
 
-TEST(BronchiGraphLoad, ZeroIdsEndTheEdgeSection) {
-    const LoadedGraph loaded = load(voxelOne + "[Edges]\n0 1\n0 0 0 1 1 1\n2 3\n");
-    EXPECT_EQ(edgesOf(*loaded.graph), (std::vector<std::array<uint32_t, 2>>{{0, 1}}));
+TEST(BronchiGraphLoad, ZeroIdsEndTheEdgeSectionAndAnUnreadableIdIsZero) {
+    const LoadedGraph zeros = load(voxelOne + "[Edges]\n0 1\n0 0 0 1 1 1\n2 3\n");
+    EXPECT_EQ(edgesOf(*zeros.graph), (std::vector<std::array<uint32_t, 2>>{{0, 1}}));
+    const LoadedGraph overflow = load(voxelOne + "[Edges]\n0 1\n99999999999 2\n2 3\n");
+    EXPECT_EQ(edgesOf(*overflow.graph), (std::vector<std::array<uint32_t, 2>>{{0, 1}}));
+}
+
+TEST(BronchiGraphLoad, FailedReadsKeepTheLastValueOfEachCoordinate) {
+    const LoadedGraph loaded =
+        load(voxelOne + "[Artnodes]\n0 0 1 2 3\n0 0 4 y\n0 0 5 6 1e999\n");
+    EXPECT_EQ(nodesOf(*loaded.graph), (std::vector<Point>{{1, 2, 3}, {4, 2, 3}, {5, 6, 3}}));
 }
 
 TEST(BronchiGraphLoad, VoxelSizeDividesEachAxis) {

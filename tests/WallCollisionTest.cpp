@@ -74,13 +74,6 @@ TEST_F(WallCollision, InsideIsStrictlyOnTheLumenSideOfTheNearestFirstVertex) {
     EXPECT_TRUE(inside(table, 13 - 1e-5, 10, 15));
 }
 
-TEST_F(WallCollision, StoredNormalsAreUsedAsTheyAre) {
-    // A normal of length sqrt(2) decides the side as well as its unit version would.
-    const Table table{{wallAt(13, 10, 15, 1, -0.707107f, -0.707107f)}, {5, 1}, {0, 0, 1, 1}};
-    EXPECT_TRUE(inside(table, 12.9, 10, 15));
-    EXPECT_FALSE(inside(table, 13.1, 10, 15));
-}
-
 TEST_F(WallCollision, TheCentreLineSegmentChoosesTheGroup) {
     // Segment 0 -> wall segment 1 (east only), segment 1 -> wall segment 2 (west only).
     const Table table{{east, west}, {5, 1}, {0, 0, 1, 2}};
