@@ -1,0 +1,164 @@
+// The mission window under X11 with freeglut and GLX: the display check, the key callbacks,
+// and the close that lets freeglut be initialised again and again in one process.
+#include "platform/Window.h"
+
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+
+#include <cstring>
+
+#include "platform/Platform.h"
+
+namespace platform {
+namespace {
+
+// Our own connection to the display, opened by the first check and kept for the whole run.
+// While it is open the X server never loses its last client between two missions; a server
+// without other clients (Xvfb, say) resets when that happens, and freeglut's next connection
+// would race the reset and fail.
+Display* keptDisplay = nullptr;
+std::string keptDisplayName;
+
+std::string displayName(int argc, char* argv[])
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-display") == 0)
+            return argv[i + 1];
+    }
+    return {};
+}
+
+bool hasMissionVisual(Display* display)
+{
+    // What freeglut asks for with GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH.
+    const int attributes[] = {GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_RENDER_TYPE, GLX_RGBA_BIT,
+                              GLX_RED_SIZE,      1,              GLX_GREEN_SIZE,  1,
+                              GLX_BLUE_SIZE,     1,              GLX_DOUBLEBUFFER, True,
+                              GLX_DEPTH_SIZE,    1,              None};
+    int count = 0;
+    GLXFBConfig* configs =
+        glXChooseFBConfig(display, DefaultScreen(display), attributes, &count);
+    if (configs != nullptr)
+        XFree(configs);
+    return count > 0;
+}
+
+void press(int code, bool down)
+{
+    if (code == 0)
+        return;
+    if (down)
+        keyDown(code);
+    else
+        keyUp(code);
+}
+
+void keyboardDown(unsigned char key, int, int)
+{
+    press(keyCodeForGlutKey(key), true);
+}
+
+void keyboardUp(unsigned char key, int, int)
+{
+    press(keyCodeForGlutKey(key), false);
+}
+
+void specialDown(int key, int, int)
+{
+    press(keyCodeForGlutSpecialKey(key), true);
+}
+
+void specialUp(int key, int, int)
+{
+    press(keyCodeForGlutSpecialKey(key), false);
+}
+
+}  // namespace
+
+std::string missionDisplayProblem(int argc, char* argv[])
+{
+    const std::string wanted = displayName(argc, argv);
+    if (keptDisplay == nullptr || wanted != keptDisplayName) {
+        Display* display = XOpenDisplay(wanted.empty() ? nullptr : wanted.c_str());
+        if (display == nullptr) {
+            return std::string("cannot open the X display \"") +
+                   XDisplayName(wanted.empty() ? nullptr : wanted.c_str()) +
+                   "\" (is DISPLAY set and the X server running?).";
+        }
+        if (keptDisplay != nullptr)
+            XCloseDisplay(keptDisplay);
+        keptDisplay = display;
+        keptDisplayName = wanted;
+    }
+    int errorBase = 0;
+    int eventBase = 0;
+    if (!glXQueryExtension(keptDisplay, &errorBase, &eventBase))
+        return "the X display offers no OpenGL (the GLX extension is missing).";
+    if (!hasMissionVisual(keptDisplay))
+        return "the X display has no double-buffered RGB visual with a depth buffer.";
+    return {};
+}
+
+int keyCodeForGlutKey(unsigned char key)
+{
+    if (key >= 'a' && key <= 'z')
+        return key - 'a' + 'A';
+    if (key >= 'A' && key <= 'Z')
+        return key;
+    switch (key) {
+    case ' ':
+        return key::space;
+    case '\r':
+    case '\n':
+        return key::enter;
+    case 0x1B:
+        return key::escape;
+    default:
+        return 0;
+    }
+}
+
+int keyCodeForGlutSpecialKey(int key)
+{
+    switch (key) {
+    case GLUT_KEY_LEFT:
+        return key::left;
+    case GLUT_KEY_UP:
+        return key::up;
+    case GLUT_KEY_RIGHT:
+        return key::right;
+    case GLUT_KEY_DOWN:
+        return key::down;
+    default:
+        return 0;
+    }
+}
+
+void listenToMissionKeys()
+{
+    // A held key is one press until its release, as with the console's key state.
+    glutIgnoreKeyRepeat(1);
+    glutKeyboardFunc(keyboardDown);
+    glutKeyboardUpFunc(keyboardUp);
+    glutSpecialFunc(specialDown);
+    glutSpecialUpFunc(specialUp);
+}
+
+// Why both steps: freeglut destroys a context that is still current only when it closes the
+// display, and Mesa then frees the window's MIT-SHM image from inside XCloseDisplay, after
+// libXext has already dropped its record of the extension on that display. libXext then
+// makes a new record that nothing ever removes, keyed by the freed Display. When a later
+// mission's display is allocated at the same address, the stale record hands out a freed
+// major opcode and the X server answers with an error that ends the process.
+// glutDestroyWindow clears freeglut's current window, so it binds nothing again on the way
+// out; with the context released here, Mesa frees the image while the display is whole.
+void closeMissionWindow()
+{
+    const int window = glutGetWindow();
+    if (window != 0)
+        glutDestroyWindow(window);
+    glXMakeCurrent(glXGetCurrentDisplay(), None, nullptr);
+}
+
+}  // namespace platform

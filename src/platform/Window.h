@@ -1,0 +1,26 @@
+// The mission window's side of the platform: whether a window can be had at all, its keys,
+// and closing it so that the next mission can open another.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Empty when the X display that glutInit would use (DISPLAY, or a -display option among the
+// arguments) is reachable and offers GLX with a double-buffered RGB visual with depth;
+// otherwise why not, as a sentence for the console. freeglut would end the process instead.
+std::string missionDisplayProblem(int argc, char* argv[]);
+
+// Feeds the current GLUT window's key presses and releases, key repeat ignored, into the key
+// state that keyPressed reads. Letters count case-insensitively.
+void listenToMissionKeys();
+
+// Closes the current GLUT window after the last frame's swap. Call it in the frame that left
+// the main loop; glutMainLoop then returns with the display closed cleanly.
+void closeMissionWindow();
+
+// Tests: the virtual-key code of a GLUT key or special key, 0 for keys the game has no use for.
+int keyCodeForGlutKey(unsigned char key);
+int keyCodeForGlutSpecialKey(int key);
+
+}  // namespace platform
