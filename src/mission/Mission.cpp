@@ -1,0 +1,290 @@
+// Mission set-up and review: countdown, window and fixed GL state, the wall display list,
+// spawning, the GLUT main loop, then the review, the name prompt and the high scores.
+#include "mission/Mission.h"
+
+#include <GL/freeglut.h>
+#include <GL/glu.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "console/HighScores.h"
+#include "console/Menu.h"
+#include "mission/FrameTick.h"
+#include "mission/MissionState.h"
+#include "platform/Platform.h"
+#include "platform/Window.h"
+#include "world/BronchiMesh.h"
+#include "world/World.h"
+
+namespace {
+
+bool leaving = false;
+
+void leaveMainLoop()
+{
+    glutLeaveMainLoop();
+    leaving = true;
+}
+
+void beginFrame(float fogDensity)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glFogf(GL_FOG_DENSITY, fogDensity);
+}
+
+void drawScene(bool shipAlive, bool drawFading)
+{
+    ship.placeCamera();
+    // The list holds no begin/end of its own: each wall triangle is one of these triangles.
+    glBegin(GL_TRIANGLES);
+    glCallList(wallList);
+    glEnd();
+    targetTumor.draw();
+    if (drawFading)
+        fadingTumor.draw();
+    if (shipAlive)
+        ship.drawMissilesAndHud();
+}
+
+void swapBuffers()
+{
+    glutSwapBuffers();
+    if (leaving) {
+        // The list dies with the context anyway; say so while the context is still ours.
+        glDeleteLists(wallList, 1);
+        platform::closeMissionWindow();
+    }
+}
+
+// freeglut insists on a display callback; frameTick draws and swaps by itself.
+void drawNothing() {}
+
+// Every vertex's red is drawn anew from rand(); seeded alike, the walls look alike every mission.
+void compileWalls()
+{
+    wallList = glGenLists(1);
+    glNewList(wallList, GL_COMPILE);
+    glColor4d(0.8, 0.4, 0.4, 1.0);
+    for (const WallTriangle& triangle : BronchiMesh) {
+        for (const WallVertex& v : triangle.vertex) {
+            glColor3d(0.7 + 0.01 * (std::rand() % 10), 0.0, 0.0);
+            // The stored normals point into the tissue; the lit side must face the lumen.
+            glNormal3d(-static_cast<double>(v.nx), -static_cast<double>(v.ny),
+                       -static_cast<double>(v.nz));
+            glVertex3d(v.x, v.y, v.z);
+        }
+    }
+    glEndList();
+}
+
+void setFixedState()
+{
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_COLOR_MATERIAL);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_NORMALIZE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    // The headlight; placeCamera puts it at the eye every frame.
+    glLightf(GL_LIGHT1, GL_SPOT_EXPONENT, 80.0f);
+    glLightf(GL_LIGHT1, GL_SPOT_CUTOFF, 25.0f);
+    glEnable(GL_LIGHT1);
+    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 0.0f};
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, white);
+
+    glEnable(GL_FOG);
+    glFogi(GL_FOG_MODE, GL_EXP2);
+    const GLfloat fogColour[4] = {0.5f, 0.5f, 0.6f, 1.0f};
+    glFogfv(GL_FOG_COLOR, fogColour);
+}
+
+// The ship at the first successor of node 0 (node 0 itself when it has none), then the first
+// tumor seeded from the clock.
+void spawn(const std::vector<uint32_t>& successors)
+{
+    float start[3] = {0.0f, 0.0f, 0.0f};
+    bronchiGraph.nodePosition(0, start);
+    if (!successors.empty())
+        bronchiGraph.nodePosition(successors.front(), start);
+    ship = Schiff(Vektor3D(start[0], start[1], start[2]), Vektor3D(0.0, 1.0, 0.0),
+                  Vektor3D(0.0, 0.0, 1.0), Vektor3D(0.0, 0.0, 0.0), Vektor3D(0.0, 0.0, 0.0));
+
+    const int t = platform::elapsedMillis();
+    std::srand(static_cast<unsigned int>(t - lastClock));
+    lastClock = t;
+
+    const unsigned int i = static_cast<unsigned int>(std::rand()) % wallTriangleCount;
+    const WallVertex& v = BronchiMesh[i].vertex[0];
+    targetTumor = Tumor(Vektor3D(v.x, v.y, v.z));
+    ship.target = targetTumor.position;
+    fadingTumor = Tumor();
+    fadingTumor.size = 0.0f;
+}
+
+void waitForEnter()
+{
+    std::cout << "(Press [ENTER] to continue)" << std::endl;
+    while (!platform::keyPressed(platform::key::enter))
+        platform::sleepMillis(100);
+}
+
+void holdOn()
+{
+    std::cout << "Please hold on while your command is being processed..." << std::endl;
+    platform::sleepMillis(1000);
+}
+
+// Instead of a mission, when there is no world to fly in or no window to fly it in.
+void refuseMission(const std::string& reason)
+{
+    printBanner();
+    std::cout << "No mission: " << reason << std::endl << std::endl;
+    waitForEnter();
+    holdOn();
+}
+
+std::string missingWorld()
+{
+    float node0[3];
+    if (bronchiGraph.edgeCount() == 0 || !bronchiGraph.nodePosition(0, node0))
+        return "the airway map \"./Bronchi.gra\" is missing or holds no airways.";
+    return {};
+}
+
+void offerScore(int points)
+{
+    std::cout << "Please enter your name (without any spaces): " << std::flush;
+    const std::string name = platform::readWord();
+    std::cout << std::endl;
+    HighScores table = HighScores("highscores.vxr");
+    if (table.insert(name, points)) {
+        table.sort();
+        table.save();
+        std::cout << "HighScores updated!" << std::endl << std::endl;
+    } else {
+        std::cout << "HighScores not updated!" << std::endl << std::endl;
+    }
+}
+
+void review()
+{
+    platform::clearConsole();
+    std::cout << "Mission Review:" << std::endl << "---------------" << std::endl;
+    if (shipSurvived(ship.health)) {
+        const MissionScore score = scoreMission(shotCount, hitCount, ship.health);
+        std::cout << "Shots: " << shotCount << std::endl
+                  << "Hits:  " << hitCount << std::endl
+                  << "-------------------" << std::endl
+                  << "Ratio: " << score.ratio << " %" << std::endl
+                  << "Health: " << score.healthPercentage << " %" << std::endl
+                  << "-------------------" << std::endl
+                  << "Total Points: " << score.points << std::endl
+                  << std::endl;
+        offerScore(score.points);
+    } else {
+        std::cout << "Ship destroyed... Mission failed! (shame on you...)" << std::endl << std::endl;
+    }
+}
+
+}  // namespace
+
+FrameHooks frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};
+
+bool shipSurvived(float health)
+{
+    return health > 0;
+}
+
+MissionScore scoreMission(int shots, int hits, float health)
+{
+    MissionScore score;
+    score.healthPercentage = static_cast<float>(health * 10.0);
+    score.ratio = shots == 0 ? 0.0f : static_cast<float>(hits * 100.0 / shots);
+    const double points =
+        hits * static_cast<double>(score.ratio) * static_cast<double>(score.healthPercentage);
+    // Far beyond any real mission, but converting an out-of-range double is undefined.
+    score.points = points >= 2147483647.0 ? 2147483647 : static_cast<int>(points);
+    return score;
+}
+
+void onReshape(int width, int height)
+{
+    glViewport(0, 0, width, height);
+}
+
+void runMission(int argc, char* argv[])
+{
+    std::string problem = missingWorld();
+    if (problem.empty())
+        problem = platform::missionDisplayProblem(argc, argv);
+    if (!problem.empty()) {
+        refuseMission(problem);
+        return;
+    }
+
+    fogPhase = 0.0f;
+    clearOfWall = true;
+    shotCount = 0;
+    hitCount = 0;
+
+    platform::clearConsole();
+    printBanner();
+    std::cout << "Deploying in 3" << std::flush;
+    platform::sleepMillis(1000);
+    std::cout << " 2" << std::flush;
+    platform::sleepMillis(1000);
+    std::cout << " 1" << std::endl;
+    platform::sleepMillis(1000);
+    std::cout << "if you can read this, press [ALT]+[TAB]" << std::endl;
+
+    // glutInit takes the options it knows out of the array, so every mission gets a fresh copy.
+    std::vector<std::string> args(argv, argv + argc);
+    std::vector<char*> glutArgv;
+    for (std::string& arg : args)
+        glutArgv.push_back(arg.data());
+    glutArgv.push_back(nullptr);
+    int glutArgc = argc;
+    glutInit(&glutArgc, glutArgv.data());
+    // freeglut forgets this whenever it shuts down.
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(800, 600);
+    glutCreateWindow("Vantreal - Oncoraider");
+    glutFullScreen();
+    platform::listenToMissionKeys();
+
+    // Aspect 1.0 whatever the window's shape.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 1.0, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+
+    glutReshapeFunc(onReshape);
+    glutDisplayFunc(drawNothing);
+    glutIdleFunc(frameTick);
+
+    std::srand(wallTriangleCount);
+    compileWalls();
+    setFixedState();
+
+    std::vector<uint32_t> successors;
+    bronchiGraph.successors(0, successors);
+    spawn(successors);
+
+    frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};
+    leaving = false;
+    glutMainLoop();
+    // Keys still held when the window closed never see their key-up.
+    platform::releaseAllKeys();
+
+    review();
+    waitForEnter();
+    holdOn();
+}

@@ -1,0 +1,20 @@
+// One mission, from the countdown in the console to the review and the high-score offer.
+#pragma once
+
+// Plays one mission with main's own arguments and returns after the player's ENTER.
+// Without an airway map or a display with OpenGL it says why and plays nothing.
+void runMission(int argc, char* argv[]);
+
+// The GLUT reshape callback: the viewport follows the window; the projection stays.
+void onReshape(int width, int height);
+
+// What the review shows of a mission that the ship survived.
+struct MissionScore {
+    float ratio;             // hits per hundred shots, 0 without shots
+    float healthPercentage;  // 100 at full health
+    int points;
+};
+
+// Health above 0 (false for NaN) means the ship survived and earns a score.
+bool shipSurvived(float health);
+MissionScore scoreMission(int shots, int hits, float health);
