@@ -1,4 +1,4 @@
-// NavigationArrow: the frame it builds from a position and a direction, and its copying.
+// NavigationArrow: the frame it builds from a position and a direction.
 // Drawing is checked in the GL-recording tests.
 #include "bodies/NavigationArrow.h"
 
@@ -44,13 +44,4 @@ TEST(NavigationArrow, NormalisesTheDirectionAndCyclesItIntoUp) {
         EXPECT_EQ(bodyOf(*a).angularVelocity.length(), 0.0);
         EXPECT_EQ(bodyOf(*a).side.length(), 0.0);  // only draw computes it
     }
-}
-
-TEST(NavigationArrow, AssignmentReplacesTheWholeKeptBody) {
-    NavigationArrow kept;
-    expectVector(bodyOf(kept).forward, 0, 0, 1);
-    kept = NavigationArrow(Vektor3D(0.5, -0.5, 2), Vektor3D(3, 4, 0));
-    expectVector(bodyOf(kept).position, 0.5, -0.5, 2);
-    expectVector(bodyOf(kept).forward, 0.6, 0.8, 0);
-    expectVector(bodyOf(kept).up, 0.8, 0, 0.6);
 }

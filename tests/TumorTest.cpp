@@ -6,22 +6,13 @@
 #include <cmath>
 
 TEST(Tumor, StandsStillInTheDefaultFrameWithFullSize) {
-    const Tumor placed(Vektor3D(1.5, -2, 3));
-    const Tumor origin;
-    for (const Tumor* t : {&placed, &origin}) {
-        EXPECT_EQ(t->size, 1.0f);
-        EXPECT_EQ(t->up.x, 0.0);
-        EXPECT_EQ(t->up.y, 1.0);
-        EXPECT_EQ(t->up.z, 0.0);
-        EXPECT_EQ(t->forward.z, 1.0);
-        EXPECT_EQ(t->forward.x, 0.0);
-        EXPECT_EQ(t->velocity.length(), 0.0);
-        EXPECT_EQ(t->angularVelocity.length(), 0.0);
-    }
-    EXPECT_EQ(placed.position.x, 1.5);
-    EXPECT_EQ(placed.position.y, -2.0);
-    EXPECT_EQ(placed.position.z, 3.0);
-    EXPECT_EQ(origin.position.length(), 0.0);
+    const Tumor t(Vektor3D(1.5, -2, 3));
+    EXPECT_EQ(t.size, 1.0f);
+    EXPECT_EQ((t.position - Vektor3D(1.5, -2, 3)).length(), 0.0);
+    EXPECT_EQ((t.up - Vektor3D(0, 1, 0)).length(), 0.0);
+    EXPECT_EQ((t.forward - Vektor3D(0, 0, 1)).length(), 0.0);
+    EXPECT_EQ(t.velocity.length() + t.angularVelocity.length(), 0.0);
+    EXPECT_EQ(Tumor().position.length(), 0.0);
 }
 
 TEST(Tumor, ShrinkSubtractsInDoubleAndStoresAFloat) {

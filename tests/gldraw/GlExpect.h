@@ -1,4 +1,4 @@
-// Expected call sequences built from the design's tables, compared with the recorder's log.
+// Expected call sequences written out from the game's shape and display tables, and their comparison with the log.
 #pragma once
 
 #include <gtest/gtest.h>
