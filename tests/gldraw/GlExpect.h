@@ -1,4 +1,5 @@
-// Expected call sequences written out from the game's shape and display tables, and their comparison with the log.
+// Expected call sequences written out from the game's shape and display tables, and their
+// comparison with the recorder's log.
 #pragma once
 
 #include <gtest/gtest.h>
