@@ -285,6 +285,21 @@ TEST_F(ConsoleBinary, PipedKeysWorkAndEscapeInAScreenReturnsToTheMenu)
               screen(menuLines()) + holdOn + screen(controlsLines()) + holdOn + screen(menuLines()) + holdOn);
 }
 
+// Here no shell can stop the game (its process group has no parent in the session), so Ctrl-Z
+// only gives the terminal back for a moment: the next key poll must take it again.
+TEST_F(ConsoleBinary, CtrlZWithoutJobControlLeavesTheGameAnsweringKeys)
+{
+    pty::Process game(ONCORAIDER_BINARY, options());
+    ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
+    game.send("\x1a");
+    for (int i = 0; i < 1000 && !(game.settings().c_lflag & ICANON); ++i)
+        usleep(1000);  // until the game has handed the terminal back (or already retaken it)
+    game.send("\x1b");  // a line-mode terminal would hold it back for ever
+    const int status = game.waitExit();
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << game.output();
+    EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
+}
+
 class ConsoleSignal : public ConsoleBinary, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ConsoleSignal, RestoresTheTerminalAndEndsByTheSignal)

@@ -7,4 +7,7 @@ namespace platform::detail {
 void attachInput(int fd, bool echo);
 void detachInput();
 
+// Takes the key mode again if a stop gave the terminal back to the shell.
+void reclaimTerminal();
+
 }  // namespace platform::detail

@@ -159,6 +159,7 @@ Token nextToken()
 
 void pumpInput()
 {
+    detail::reclaimTerminal();
     releaseScheduled();
     readInput(0);
     while (!pending.empty()) {

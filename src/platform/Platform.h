@@ -54,7 +54,8 @@ void releaseAllKeys();
 
 // Console key mode for the whole run: standard input unbuffered and without echo, read by
 // keyPressed and readWord. The terminal is restored by leaveConsoleMode, at exit, and on
-// SIGINT, SIGTERM, SIGHUP, SIGQUIT and crash signals (which then take their course).
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT and crash signals (which then take their course); Ctrl-Z
+// hands it back to the shell until the game is continued in the foreground.
 void enterConsoleMode();
 void leaveConsoleMode();
 

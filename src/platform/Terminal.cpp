@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -14,8 +15,10 @@ namespace platform {
 namespace {
 
 termios original;
-// Read by the signal handlers: set only after `original` is complete.
+termios keyMode;
+// Read by the signal handlers: set only after the two settings above are complete.
 volatile std::sig_atomic_t terminalChanged = 0;
+volatile std::sig_atomic_t keyModeWanted = 0;
 bool consoleActive = false;
 bool exitHookInstalled = false;
 
@@ -37,6 +40,48 @@ void restoreTerminal()
         tcsetattr(STDIN_FILENO, TCSANOW, &original);
         terminalChanged = 0;
     }
+}
+
+void applyKeyMode()
+{
+    terminalChanged = 1;  // first, so that a signal in between still restores
+    // TCSANOW, never a flushing variant: keys typed before now must still count.
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &keyMode) != 0)
+        terminalChanged = 0;
+}
+
+// Ctrl-Z: the shell gets its own terminal settings back while we are stopped.
+void onStop(int)
+{
+    const int savedErrno = errno;
+    restoreTerminal();
+    struct sigaction ours {};
+    sigaction(SIGTSTP, nullptr, &ours);
+    signal(SIGTSTP, SIG_DFL);
+    sigset_t stop;
+    sigemptyset(&stop);
+    sigaddset(&stop, SIGTSTP);
+    raise(SIGTSTP);
+    sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // stops here until continued
+    sigaction(SIGTSTP, &ours, nullptr);
+    errno = savedErrno;
+}
+
+// After a stop: the key mode again, once we have the terminal. In the background it is not
+// ours to change.
+void reclaimKeyMode()
+{
+    if (keyModeWanted && !terminalChanged && tcgetpgrp(STDIN_FILENO) == getpgrp())
+        applyKeyMode();
+}
+
+// Continued by fg. (A job that bg already continued gets no signal from fg: the key poll
+// reclaims the terminal then.)
+void onContinue(int)
+{
+    const int savedErrno = errno;
+    reclaimKeyMode();
+    errno = savedErrno;
 }
 
 // Restores the terminal, then lets the signal take the course it had before we caught it
@@ -64,6 +109,11 @@ void installSignalHandlers()
         sigemptyset(&action.sa_mask);
         sigaction(s.number, &action, nullptr);
     }
+    struct sigaction previous {};
+    sigaction(SIGTSTP, nullptr, &previous);
+    if (previous.sa_handler != SIG_IGN)
+        signal(SIGTSTP, onStop);
+    signal(SIGCONT, onContinue);
 }
 
 }  // namespace
@@ -75,7 +125,7 @@ void enterConsoleMode()
     consoleActive = true;
     const bool terminal = isatty(STDIN_FILENO) == 1;
     if (terminal && tcgetattr(STDIN_FILENO, &original) == 0) {
-        termios keyMode = original;
+        keyMode = original;
         keyMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
         keyMode.c_cc[VMIN] = 0;
         keyMode.c_cc[VTIME] = 0;
@@ -84,10 +134,8 @@ void enterConsoleMode()
             installSignalHandlers();
             exitHookInstalled = true;
         }
-        terminalChanged = 1;
-        // TCSANOW, never a flushing variant: keys typed before now must still count.
-        if (tcsetattr(STDIN_FILENO, TCSANOW, &keyMode) != 0)
-            terminalChanged = 0;
+        keyModeWanted = 1;
+        applyKeyMode();
     }
     detail::attachInput(STDIN_FILENO, terminal);
 }
@@ -98,8 +146,18 @@ void leaveConsoleMode()
         return;
     consoleActive = false;
     detail::detachInput();
+    keyModeWanted = 0;
     restoreTerminal();
 }
+
+namespace detail {
+
+void reclaimTerminal()
+{
+    reclaimKeyMode();
+}
+
+}  // namespace detail
 
 void clearConsole()
 {
