@@ -130,6 +130,22 @@ void writeTable(const WallData& data, const std::string& path) {
     file << out.str();
 }
 
+void probe(const BronchiGraph& graph, const WallData& data, const WallInput& input, const Vec3& q, size_t vertex) {
+    const float x = static_cast<float>(q.x), y = static_cast<float>(q.y), z = static_cast<float>(q.z);
+    const uint32_t s = wallSegmentOf(graph, data.segmentBase.data(), x, y, z);
+    const auto& p = input.positions[vertex];
+    const uint32_t sv = wallSegmentOf(graph, data.segmentBase.data(), p[0], p[1], p[2]);
+    float best = 1e30f;
+    uint32_t bi = 0;
+    for (uint32_t i = data.segmentStart[s]; i + 1 < data.segmentStart[s + 1]; ++i) {
+        const WallVertex& w = data.triangles[i].vertex[0];
+        const float d = std::sqrt((x - w.x) * (x - w.x) + (y - w.y) * (y - w.y) + (z - w.z) * (z - w.z));
+        if (d < best) { best = d; bi = i; }
+    }
+    const WallVertex& w = data.triangles[bi].vertex[0];
+    std::cout << " | segment " << s << ", its wall vertex " << sv << ", chosen at " << best << " (" << w.x << " " << w.y << " " << w.z << ")\n";
+}
+
 // How often the game's wall test disagrees with the volume, for points at several depths on
 // either side of every wall vertex.
 void checkWallTest(const AirwayVolume& volume, const BronchiGraph& graph, const WallData& data,
@@ -137,7 +153,7 @@ void checkWallTest(const AirwayVolume& volume, const BronchiGraph& graph, const 
     const WallTable table{data.triangles.data(), static_cast<uint32_t>(data.triangles.size()),
                           data.segmentBase.data(), wallSegmentBaseCount,
                           data.segmentStart.data(), wallSegmentStartCount};
-    for (double depth : {0.5, 1.0, 2.0, 3.0}) {
+    for (double depth : {0.5, 1.0, 2.0, 3.0, 5.0, 8.0}) {
         int wrongInside = 0;
         int wrongOutside = 0;
         int tested = 0;
@@ -155,14 +171,32 @@ void checkWallTest(const AirwayVolume& volume, const BronchiGraph& graph, const 
                 }
                 if (!truth && game) {
                     ++wrongInside;
-                    if (wrongInside <= 5) std::cout << "   outside taken for lumen at " << q.x << " " << q.y << " " << q.z << "\n";
+                    if (wrongInside <= 5) {
+                        std::cout << "   outside taken for lumen at " << q.x << " " << q.y << " " << q.z;
+                        probe(graph, data, input, q, v);
+                    }
                 }
             }
         }
+        (void)0;
         std::cout << "depth " << depth << ": " << tested << " points, " << wrongInside
                   << " outside points taken for lumen, " << wrongOutside
                   << " lumen points taken for wall\n";
     }
+    int centreWrong = 0;
+    int centreTested = 0;
+    for (const Branch& b : volume.branches()) {
+        for (double s = 0.0; s <= b.length(); s += 0.25) {
+            const Vec3 c = b.pointAt(s);
+            if (volume.field(c) >= -1.0) continue;
+            ++centreTested;
+            if (!insideAirway(graph, table, Vektor3D(c.x, c.y, c.z))) {
+                ++centreWrong;
+                std::cout << "   centre-line point taken for wall at " << c.x << " " << c.y << " " << c.z << "\n";
+            }
+        }
+    }
+    std::cout << "centre-lines: " << centreTested << " points, " << centreWrong << " taken for wall\n";
 }
 
 }  // namespace
@@ -188,7 +222,16 @@ int main(int argc, char** argv) {
 
     SurfaceMesh mesh = SurfaceMesh::extract(volume, extractionSpacing);
     std::cout << "extracted " << mesh.triangles.size() << " triangles\n";
-    const double targetEdge = std::sqrt(4.0 * mesh.area() / (std::sqrt(3.0) * wallTriangleCount));
+    // Equilateral triangles of the wanted sizes, wallTriangleCount of them, would cover the area.
+    double scaledArea = 0.0;
+    for (const auto& t : mesh.triangles) {
+        const Vec3& a = mesh.positions[static_cast<size_t>(t[0])];
+        const Vec3& b = mesh.positions[static_cast<size_t>(t[1])];
+        const Vec3& c = mesh.positions[static_cast<size_t>(t[2])];
+        const double scale = volume.edgeScale((a + b + c) / 3.0);
+        scaledArea += 0.5 * length(cross(b - a, c - a)) / (scale * scale);
+    }
+    const double targetEdge = std::sqrt(4.0 * scaledArea / (std::sqrt(3.0) * wallTriangleCount));
     mesh.remesh(volume, targetEdge, remeshIterations);
     std::cout << "remeshed to " << mesh.triangles.size() << " triangles, edge " << targetEdge << "\n";
     mesh.reachTriangleCount(volume, wallTriangleCount);

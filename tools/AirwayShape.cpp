@@ -9,7 +9,8 @@ AirwayDescription oncoraiderAirway() {
     // +z upwards. The trachea stands along z with node 0 at its upper end.
     airway.posterior = {0.0, 1.0, 0.0};
     airway.carinaRounding = 4.0;
-    airway.junctionRounding = 5.0;
+    airway.junctionRounding = 7.0;
+    airway.lastBranchEdgeScale = 0.8;
 
     BranchDescription trachea;
     trachea.name = "trachea";
@@ -31,16 +32,12 @@ AirwayDescription oncoraiderAirway() {
     right.name = "right main bronchus";
     right.from = 1;
     right.to = 2;
-    right.controlPoints = {{258.0, 300.0, 378.0},
-                           {249.0, 305.0, 357.0},
-                           {239.0, 312.0, 336.0},
-                           {229.0, 318.0, 315.0},
-                           {221.0, 324.0, 294.0}};
+    right.controlPoints = {{258.0, 300.0, 378.0}, {232.0, 321.0, 296.0}};
     right.centreLinePoints = 62;
     right.radiusStart = 9.5;
     right.radiusEnd = 7.0;
     right.ringPeriod = 5.0;
-    right.ringDepth = 0.45;
+    right.ringDepth = 0.3;
     right.ringsFrom = 12.0;
     right.ringsBeforeEnd = 20.0;
     right.posteriorFlattening = 0.06;
@@ -50,16 +47,12 @@ AirwayDescription oncoraiderAirway() {
     left.name = "left main bronchus";
     left.from = 1;
     left.to = 3;
-    left.controlPoints = {{258.0, 300.0, 378.0},
-                          {281.0, 305.0, 369.0},
-                          {305.0, 312.0, 360.0},
-                          {328.0, 320.0, 349.0},
-                          {348.0, 330.0, 336.0}};
+    left.controlPoints = {{258.0, 300.0, 378.0}, {348.0, 308.0, 350.0}};
     left.centreLinePoints = 101;
     left.radiusStart = 8.0;
     left.radiusEnd = 5.5;
     left.ringPeriod = 4.6;
-    left.ringDepth = 0.4;
+    left.ringDepth = 0.3;
     left.ringsFrom = 12.0;
     left.ringsBeforeEnd = 30.0;
     left.posteriorFlattening = 0.06;
@@ -222,6 +215,12 @@ double AirwayVolume::field(const Vec3& p) const {
     const double bronchi =
         smoothMin(parts[1].field(p), parts[2].field(p), desc.carinaRounding);
     return smoothMin(parts[0].field(p), bronchi, desc.junctionRounding);
+}
+
+double AirwayVolume::edgeScale(const Vec3& p) const {
+    const double others = std::min(parts[0].field(p), parts[1].field(p));
+    const double w = smoothstep(-3.0, 3.0, others - parts[2].field(p));
+    return 1.0 - w * (1.0 - desc.lastBranchEdgeScale);
 }
 
 Vec3 AirwayVolume::gradient(const Vec3& p) const {

@@ -31,6 +31,9 @@ struct AirwayDescription {
     Vec3 posterior;                           // direction towards the patient's back
     double carinaRounding = 0.0;              // blend width between the two bronchi
     double junctionRounding = 0.0;            // blend width between trachea and bronchi
+    // Relative triangle size along the last branch: its centre-line segments are the shortest,
+    // so its wall groups are the narrowest and want the densest vertices.
+    double lastBranchEdgeScale = 1.0;
 };
 
 // The one airway of the game.
@@ -80,6 +83,8 @@ public:
     Vec3 gradient(const Vec3& p) const;
     // Newton steps along the gradient onto the zero level.
     Vec3 project(const Vec3& p) const;
+    // Wanted edge length at p, relative to the mean.
+    double edgeScale(const Vec3& p) const;
     void bounds(Vec3& lower, Vec3& upper) const;
 
 private:

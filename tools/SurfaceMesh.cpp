@@ -190,6 +190,12 @@ int SurfaceMesh::replaceVertex(int triangle, int from, int to) {
     return triangle;
 }
 
+double SurfaceMesh::relativeLength(const AirwayVolume& volume, int a, int b) const {
+    const Vec3& pa = positions[static_cast<size_t>(a)];
+    const Vec3& pb = positions[static_cast<size_t>(b)];
+    return triangleLength(pa, pb) / volume.edgeScale((pa + pb) * 0.5);
+}
+
 bool SurfaceMesh::split(const AirwayVolume& volume, int a, int b) {
     const std::vector<int> around = edgeTriangles(a, b);
     if (around.size() != 2) return false;
@@ -318,17 +324,11 @@ void SurfaceMesh::relax(const AirwayVolume& volume, int iterations) {
         std::vector<Vec3> moved = positions;
         for (size_t v = 0; v < positions.size(); ++v) {
             if (vertexTriangles[v].empty()) continue;
-            // Area-weighted centroid of the surrounding triangles keeps sizes even.
+            // Uniform Laplacian: with the splits and collapses it evens out the edge lengths.
             Vec3 centroid;
-            double weight = 0.0;
-            for (int t : vertexTriangles[v]) {
-                const auto& tri = triangles[static_cast<size_t>(t)];
-                const double area = length(normalOf(tri));
-                centroid += (positions[static_cast<size_t>(tri[0])] + positions[static_cast<size_t>(tri[1])] +
-                             positions[static_cast<size_t>(tri[2])]) * (area / 3.0);
-                weight += area;
-            }
-            if (weight <= 0.0) continue;
+            const std::vector<int> ring = neighbours(static_cast<int>(v));
+            for (int w : ring) centroid += positions[static_cast<size_t>(w)];
+            const double weight = static_cast<double>(ring.size());
             const Vec3 p = positions[v];
             const Vec3 n = normalized(volume.gradient(p));
             const Vec3 shift = centroid / weight - p;
@@ -340,18 +340,15 @@ void SurfaceMesh::relax(const AirwayVolume& volume, int iterations) {
 
 void SurfaceMesh::remesh(const AirwayVolume& volume, double targetEdge, int iterations) {
     buildAdjacency();
-    const double longEdge = targetEdge * 4.0 / 3.0;
-    const double shortEdge = targetEdge * 4.0 / 5.0;
     for (int it = 0; it < iterations; ++it) {
         for (const auto& e : edges()) {
-            if (triangleLength(positions[static_cast<size_t>(e[0])], positions[static_cast<size_t>(e[1])]) > longEdge) {
-                split(volume, e[0], e[1]);
-            }
+            if (relativeLength(volume, e[0], e[1]) > 4.0 / 3.0 * targetEdge) split(volume, e[0], e[1]);
         }
         for (const auto& e : edges()) {
             if (vertexTriangles[static_cast<size_t>(e[0])].empty() || vertexTriangles[static_cast<size_t>(e[1])].empty()) continue;
-            if (triangleLength(positions[static_cast<size_t>(e[0])], positions[static_cast<size_t>(e[1])]) < shortEdge) {
-                collapse(volume, e[0], e[1], longEdge);
+            if (relativeLength(volume, e[0], e[1]) < 4.0 / 5.0 * targetEdge) {
+                const Vec3 mid = (positions[static_cast<size_t>(e[0])] + positions[static_cast<size_t>(e[1])]) * 0.5;
+                collapse(volume, e[0], e[1], 4.0 / 3.0 * targetEdge * volume.edgeScale(mid));
             }
         }
         compact();
@@ -390,7 +387,7 @@ void SurfaceMesh::reachTriangleCount(const AirwayVolume& volume, size_t count) {
     while (live != count) {
         std::vector<std::pair<double, std::array<int, 2>>> byLength;
         for (const auto& e : edges()) {
-            byLength.push_back({triangleLength(positions[static_cast<size_t>(e[0])], positions[static_cast<size_t>(e[1])]), e});
+            byLength.push_back({relativeLength(volume, e[0], e[1]), e});
         }
         std::sort(byLength.begin(), byLength.end());
         const bool grow = live < count;

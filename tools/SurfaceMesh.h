@@ -41,6 +41,8 @@ private:
     std::vector<int> neighbours(int v) const;
     // The live triangles holding edge a-b.
     std::vector<int> edgeTriangles(int a, int b) const;
+    // Edge length over the wanted size at its midpoint.
+    double relativeLength(const AirwayVolume& volume, int a, int b) const;
     bool split(const AirwayVolume& volume, int a, int b);
     // Moves b to the projected midpoint and drops a; false when that would break the surface.
     bool collapse(const AirwayVolume& volume, int a, int b, double maxEdge);
