@@ -63,8 +63,7 @@ std::string fileGroup(int index, const Vec3& p) {
            fixed3(p.y * voxelSize[1]) + " " + fixed3(p.z * voxelSize[2]);
 }
 
-void writeGraph(const AirwayDescription& airway, const AirwayVolume& volume,
-                const std::string& path) {
+void writeGraph(const AirwayVolume& volume, const std::string& path) {
     const std::vector<Branch>& branches = volume.branches();
     std::vector<Vec3> nodes(4);
     std::vector<int> degree(4, 0);
@@ -97,7 +96,6 @@ void writeGraph(const AirwayDescription& airway, const AirwayVolume& volume,
         }
         out << "\n";
     }
-    (void)airway;
     std::ofstream file(path, std::ios::binary);
     file << out.str();
 }
@@ -130,20 +128,28 @@ void writeTable(const WallData& data, const std::string& path) {
     file << out.str();
 }
 
-void probe(const BronchiGraph& graph, const WallData& data, const WallInput& input, const Vec3& q, size_t vertex) {
-    const float x = static_cast<float>(q.x), y = static_cast<float>(q.y), z = static_cast<float>(q.z);
+// Where a point went wrong: its wall segment, its wall vertex's, and the vertex the test used.
+void probe(const BronchiGraph& graph, const WallData& data, const WallInput& input, const Vec3& q,
+           size_t vertex) {
+    const float x = static_cast<float>(q.x);
+    const float y = static_cast<float>(q.y);
+    const float z = static_cast<float>(q.z);
     const uint32_t s = wallSegmentOf(graph, data.segmentBase.data(), x, y, z);
     const auto& p = input.positions[vertex];
     const uint32_t sv = wallSegmentOf(graph, data.segmentBase.data(), p[0], p[1], p[2]);
     float best = 1e30f;
-    uint32_t bi = 0;
+    uint32_t chosen = data.segmentStart[s];
     for (uint32_t i = data.segmentStart[s]; i + 1 < data.segmentStart[s + 1]; ++i) {
         const WallVertex& w = data.triangles[i].vertex[0];
         const float d = std::sqrt((x - w.x) * (x - w.x) + (y - w.y) * (y - w.y) + (z - w.z) * (z - w.z));
-        if (d < best) { best = d; bi = i; }
+        if (d < best) {
+            best = d;
+            chosen = i;
+        }
     }
-    const WallVertex& w = data.triangles[bi].vertex[0];
-    std::cout << " | segment " << s << ", its wall vertex " << sv << ", chosen at " << best << " (" << w.x << " " << w.y << " " << w.z << ")\n";
+    const WallVertex& w = data.triangles[chosen].vertex[0];
+    std::cout << " | wall segment " << s << ", its wall vertex's " << sv << ", tested against ("
+              << w.x << " " << w.y << " " << w.z << ") at " << best << "\n";
 }
 
 // How often the game's wall test disagrees with the volume, for points at several depths on
@@ -167,7 +173,9 @@ void checkWallTest(const AirwayVolume& volume, const BronchiGraph& graph, const 
                 ++tested;
                 if (truth && !game) {
                     ++wrongOutside;
-                    if (wrongOutside <= 5) std::cout << "   inside taken for wall at " << q.x << " " << q.y << " " << q.z << "\n";
+                    if (wrongOutside <= 5) {
+                        std::cout << "   lumen taken for wall at " << q.x << " " << q.y << " " << q.z << "\n";
+                    }
                 }
                 if (!truth && game) {
                     ++wrongInside;
@@ -178,7 +186,6 @@ void checkWallTest(const AirwayVolume& volume, const BronchiGraph& graph, const 
                 }
             }
         }
-        (void)0;
         std::cout << "depth " << depth << ": " << tested << " points, " << wrongInside
                   << " outside points taken for lumen, " << wrongOutside
                   << " lumen points taken for wall\n";
@@ -212,7 +219,7 @@ int main(int argc, char** argv) {
     const AirwayDescription airway = oncoraiderAirway();
     const AirwayVolume volume(airway);
     const std::string graphPath = outDir + "/Bronchi.gra";
-    writeGraph(airway, volume, graphPath);
+    writeGraph(volume, graphPath);
     // The game's own loader, so that the groups follow exactly the floats the game will hold.
     const BronchiGraph graph(graphPath.c_str());
     if (graph.edgeCount() != 3) {
