@@ -101,6 +101,9 @@ void replaceFile(const std::string& fileName, const std::string& text)
     const std::string target = followLinks(fileName);
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;
+    // A table the player may not write is not replaced behind its back either.
+    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return;
     if (exists && !S_ISREG(old.st_mode)) {
         writeInPlace(target, text);  // a device or pipe is written to, never replaced
         return;
