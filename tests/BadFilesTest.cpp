@@ -2,6 +2,7 @@
 // to them, and what the player sees of them in the real game in a terminal.
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,11 +11,13 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iostream>
 #include <limits>
 #include <memory>
 #include <random>
@@ -579,6 +582,124 @@ TEST_F(BadScoreFile, TheHighScoreScreenShowsWhatCanBeReadOfEachBadFile)
     game.send("\x1b");
     const int status = game.waitExit();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// ---------------------------------------------------------------------------------------------
+// A crash while the table is saved: a helper makes a mission's update in a real process, and is
+// killed at a random moment after it said it starts saving. The file must hold the old table or
+// the new one, whole, every time.
+
+const std::string saveHelper = fs::path(ONCORAIDER_BINARY).parent_path() / "oncoraider_savekill";
+
+struct Helper {
+    pid_t pid;
+    int output;
+};
+
+Helper startHelper(const std::string& workDir, const std::string& name, int points)
+{
+    std::string program = saveHelper;
+    std::string nameArg = name;
+    std::string pointsArg = std::to_string(points);
+    char* argv[] = {program.data(), nameArg.data(), pointsArg.data(), nullptr};
+    int out[2];
+    if (pipe(out) != 0)
+        return {-1, -1};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        close(out[0]);
+        close(out[1]);
+        if (chdir(workDir.c_str()) == 0)
+            execv(argv[0], argv);
+        _exit(127);
+    }
+    close(out[1]);
+    return {pid, out[0]};
+}
+
+// The next mark the helper writes, or 0 when it ends or stays silent for ten seconds.
+char nextMark(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    char mark = 0;
+    if (poll(&p, 1, 10000) == 1 && read(fd, &mark, 1) == 1)
+        return mark;
+    return 0;
+}
+
+class SaveKilled : public TempFolder {};
+
+TEST_F(SaveKilled, AtRandomMomentsTheFileIsAlwaysTheOldOrTheNewTableWhole)
+{
+    ASSERT_TRUE(fs::exists(saveHelper)) << saveHelper;
+    const std::string file = path("highscores.vxr");
+    const std::string reference = path("reference");
+    fs::create_directory(reference);
+    writeFile(file, textOf(padded({{"ann", 50}, {"bob", 40}})));
+
+    // How long a save takes here, so that the kills spread over it and a little beyond.
+    std::vector<long> saveMicros;
+    const std::string calibration = path("calibration");
+    fs::create_directory(calibration);
+    for (int i = 0; i < 5; ++i) {
+        fs::copy_file(file, calibration + "/highscores.vxr", fs::copy_options::overwrite_existing);
+        const Helper h = startHelper(calibration, "cal" + std::to_string(i), 100 + i);
+        ASSERT_EQ(nextMark(h.output), 's');
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(nextMark(h.output), 'd');
+        saveMicros.push_back(static_cast<long>(
+            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count()));
+        close(h.output);
+        waitpid(h.pid, nullptr, 0);
+    }
+    std::sort(saveMicros.begin(), saveMicros.end());
+    const long window = std::max(2 * saveMicros[2], 100L);
+
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<long> delay(0, window);
+    int kept = 0, replaced = 0, strays = 0;
+    const int rounds = 200;
+    for (int round = 0; round < rounds; ++round) {
+        const std::string old = readFile(file);
+        // Every offer changes the table: a new best for one of thirteen players.
+        const std::string name = "pilot" + std::to_string(round % 13);
+        const int points = 1000 + round;
+        fs::copy_file(file, reference + "/highscores.vxr", fs::copy_options::overwrite_existing);
+        offer(reference + "/highscores.vxr", name, points);
+        const std::string renewed = readFile(reference + "/highscores.vxr");
+        ASSERT_NE(renewed, old);
+
+        const Helper h = startHelper(folder, name, points);
+        ASSERT_GT(h.pid, 0);
+        ASSERT_EQ(nextMark(h.output), 's') << "round " << round;
+        const long wait = round % 10 == 0 ? 0 : delay(random);
+        if (wait > 0)
+            usleep(static_cast<useconds_t>(wait));
+        kill(h.pid, SIGKILL);
+        waitpid(h.pid, nullptr, 0);
+        close(h.output);
+
+        const std::string now = readFile(file);
+        ASSERT_TRUE(now == old || now == renewed) << "round " << round << " after " << wait << " us:\n" << now;
+        (now == old ? kept : replaced) += 1;
+        // A save cut short may leave its unfinished new file beside the table; it is never the table.
+        for (const std::string& n : namesIn(folder)) {
+            if (n.rfind(".highscores.vxr.", 0) == 0) {
+                ++strays;
+                fs::remove(path(n));
+            }
+        }
+    }
+    std::cout << rounds << " saves killed (a save takes about " << saveMicros[2] << " us here): " << kept
+              << " left the old table, " << replaced << " the new one; " << strays
+              << " were cut between the new file and its rename" << std::endl;
+    RecordProperty("killedSaves", rounds);
+    RecordProperty("oldTable", kept);
+    RecordProperty("newTable", replaced);
+    RecordProperty("cutBeforeRename", strays);
+    EXPECT_GT(kept, 0) << "no kill landed before the table was replaced";
+    EXPECT_GT(replaced, 0) << "no kill came late enough for a replaced table";
 }
 
 }  // namespace
