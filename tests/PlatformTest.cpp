@@ -23,7 +23,13 @@ const int millisAtStaticInit = platform::elapsedMillis();
 
 class Platform : public ::testing::Test {
 protected:
-    void SetUp() override { platform::resetInput(); }
+    void SetUp() override
+    {
+        platform::resetInput();
+        // Without standard input (as in CI) the next pty or pipe would take descriptor 0.
+        if (fcntl(STDIN_FILENO, F_GETFD) == -1)
+            open("/dev/null", O_RDONLY);
+    }
     void TearDown() override
     {
         platform::useRealClock();
