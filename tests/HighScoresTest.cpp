@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -280,35 +279,6 @@ TEST_F(HighScoresFile, SaveInAReadOnlyFolderWritesTheFileInPlace)
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     EXPECT_EQ(read(lockedFile), fileTextOf(padded({{"ann", 5}, {"old", 1}})));
-}
-
-TEST_F(HighScoresFile, ASaveKilledHalfWayLeavesAWholeTable)
-{
-    const Entries first = padded({{"ann", 5}, {"bob", 4}});
-    Entries second;
-    for (int i = 0; i < 10; ++i)
-        second.emplace_back("player" + std::to_string(i), 1000 - i);
-    write(file, fileTextOf(first));
-    HighScores a(file);
-    write(file, fileTextOf(second));
-    HighScores b(file);
-
-    std::mt19937 random(11);
-    std::uniform_int_distribution<int> delayMicros(0, 3000);
-    for (int round = 0; round < 150; ++round) {
-        const pid_t child = fork();
-        if (child == 0) {
-            for (;;) {
-                a.save();
-                b.save();
-            }
-        }
-        usleep(static_cast<useconds_t>(delayMicros(random)));
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
-        const std::string text = read(file);
-        ASSERT_TRUE(text == fileTextOf(first) || text == fileTextOf(second)) << "round " << round << ":\n" << text;
-    }
 }
 
 }  // namespace

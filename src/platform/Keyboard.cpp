@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <deque>
 #include <iostream>
-#include <iterator>
 #include <map>
 
 namespace platform {
