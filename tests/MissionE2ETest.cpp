@@ -12,6 +12,9 @@
 #include <sstream>
 #include <string>
 
+#include <GL/freeglut.h>
+
+#include "platform/Window.h"
 #include "support/Pty.h"
 #include "support/XTools.h"
 
@@ -110,7 +113,58 @@ protected:
     fs::path dir;
 };
 
+int framesThisWindow = 0;
+
+// A mission's window life in miniature: frames, then the close that the mission uses.
+void windowCycle(char* name)
+{
+    int argc = 1;
+    char* argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(800, 600);
+    glutCreateWindow("cycle");
+    glutFullScreen();
+    glutDisplayFunc([] {});
+    framesThisWindow = 0;
+    glutIdleFunc([] {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glutSwapBuffers();
+        if (++framesThisWindow == 5) {
+            glutLeaveMainLoop();
+            platform::closeMissionWindow();
+        }
+    });
+    glutMainLoop();
+}
+
 }  // namespace
+
+// freeglut with Mesa used to die with an X error, or fail to reconnect, from about the
+// third window of a process on; X errors end the process, so the windows open in a child.
+TEST(MissionWindow, OpensAndClosesAgainAndAgainInOneProcess)
+{
+    if (!haveDisplay())
+        GTEST_SKIP() << "DISPLAY is not set: the mission needs an X server (./run-tests starts Xvfb)";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        char name[] = "oncoraider";
+        char* argv[] = {name, nullptr};
+        for (int cycle = 0; cycle < 12; ++cycle) {
+            if (!platform::missionDisplayProblem(1, argv).empty())
+                _exit(2);
+            windowCycle(name);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "freeglut or Xlib ended the process";
+}
 
 TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessWithReviewsAndHighScores)
 {
