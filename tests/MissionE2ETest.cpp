@@ -1,5 +1,6 @@
-// Missions end to end: the real binary in a pseudo-terminal, its real window under the X
-// server in DISPLAY (./run-tests starts Xvfb), keys from xdotool, the review in the console.
+// Missions end to end: the real binary in a pseudo-terminal, its real window under an Xvfb of
+// the test's own, keys from xdotool, the review in the console. Needs DISPLAY set, as a sign
+// that X is at hand (./run-tests sets it).
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -65,11 +66,12 @@ protected:
 
     void TearDown() override { fs::remove_all(dir); }
 
-    pty::Process start(const std::vector<std::string>& args = {})
+    // The game on the private display, handed to it as glutInit's -display option.
+    pty::Process start()
     {
         pty::Options options;
         options.workDir = dir.string();
-        options.args = args;
+        options.args = {"-display", x.name()};
         return pty::Process(ONCORAIDER_BINARY, options);
     }
 
@@ -80,14 +82,14 @@ protected:
         game.send("m");
         EXPECT_TRUE(game.waitFor("Deploying in 3 2 1\r\n"));
         EXPECT_TRUE(game.waitFor("if you can read this, press [ALT]+[TAB]"));
-        const std::string window = xtools::waitForWindow(title);
+        const std::string window = x.waitForWindow(title);
         if (window.empty())
             return window;
-        xtools::pointAt(window);
+        x.pointAt(window);
         // The keys count once the main loop runs, which the first drawn frames show.
         const std::string shot = (dir / "first-frame.png").string();
         for (int tries = 0; tries < 60; ++tries) {
-            if (xtools::screenshot(shot) && xtools::brightnessSpread(shot) > 0.02)
+            if (x.screenshot(shot) && xtools::brightnessSpread(shot) > 0.02)
                 break;
             xtools::pause(250);
         }
@@ -97,11 +99,12 @@ protected:
     // ESC in the window, the review, the name, ENTER and back in the menu; returns the review.
     std::string finishMission(pty::Process& game, const std::string& name)
     {
-        xtools::key("Escape");
+        x.key("Escape");
         EXPECT_TRUE(game.waitFor("Mission Review:\r\n---------------\r\n", 20000));
         const std::size_t reviewAt = game.output().rfind("Mission Review:");
         EXPECT_TRUE(game.waitFor("Please enter your name (without any spaces): "));
-        EXPECT_TRUE(xtools::waitForNoWindow(title)) << "the review happens with the window closed";
+        EXPECT_TRUE(x.waitForNoWindow(title))
+            << "the review happens with the window closed";
         game.send(name + "\r");
         EXPECT_TRUE(game.waitFor("HighScores updated!\r\n\r\n(Press [ENTER] to continue)\r\n"));
         game.send("\r");
@@ -111,6 +114,8 @@ protected:
     }
 
     fs::path dir;
+    xtools::Server server;
+    xtools::Display x{server.name()};
 };
 
 int framesThisWindow = 0;
@@ -123,10 +128,10 @@ void windowCycle(char* name)
     glutInit(&argc, argv);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowPosition(0, 0);
-    glutInitWindowSize(800, 600);
+    // Small and in a corner, out of the way of other windows on the display.
+    glutInitWindowPosition(1600, 900);
+    glutInitWindowSize(200, 120);
     glutCreateWindow("cycle");
-    glutFullScreen();
     glutDisplayFunc([] {});
     framesThisWindow = 0;
     glutIdleFunc([] {
@@ -144,13 +149,15 @@ void windowCycle(char* name)
 
 // freeglut with Mesa used to die with an X error, or fail to reconnect, from about the
 // third window of a process on; X errors end the process, so the windows open in a child.
-TEST(MissionWindow, OpensAndClosesAgainAndAgainInOneProcess)
+TEST_F(MissionEndToEnd, WindowOpensAndClosesAgainAndAgainInOneProcess)
 {
     if (!haveDisplay())
         GTEST_SKIP() << "DISPLAY is not set: the mission needs an X server (./run-tests starts Xvfb)";
+    ASSERT_FALSE(x.name().empty()) << "no Xvfb of our own";
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        setenv("DISPLAY", x.name().c_str(), 1);
         char name[] = "oncoraider";
         char* argv[] = {name, nullptr};
         for (int cycle = 0; cycle < 12; ++cycle) {
@@ -170,21 +177,23 @@ TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessWithReviewsAndHighScores)
 {
     if (!haveDisplay())
         GTEST_SKIP() << "DISPLAY is not set: the mission needs an X server (./run-tests starts Xvfb)";
+    ASSERT_FALSE(x.name().empty()) << "no Xvfb of our own";
     pty::Process game = start();
 
     // First mission: full screen, fly up the trachea into its far end, fire once.
     std::string window = startMission(game);
     ASSERT_FALSE(window.empty()) << "no window titled \"" << title << "\"";
-    EXPECT_EQ(xtools::windowSize(window), xtools::screenSize()) << "full screen";
-    xtools::keyDown("Up");
+    EXPECT_EQ(x.windowSize(window), "1920x1080") << "full screen";
+    EXPECT_EQ(x.run("xdotool getwindowname " + window), title);
+    x.keyDown("Up");
     xtools::pause(8000);
-    xtools::keyUp("Up");
-    xtools::keyDown("space");
+    x.keyUp("Up");
+    x.keyDown("space");
     xtools::pause(600);
-    xtools::keyUp("space");
+    x.keyUp("space");
     xtools::pause(300);
     const fs::path shot = dir / "mission.png";
-    ASSERT_TRUE(xtools::screenshot(shot.string()));
+    ASSERT_TRUE(x.screenshot(shot.string()));
     EXPECT_GT(xtools::brightnessSpread(shot.string()), 0.02) << "a drawn frame, not a blank one";
     fs::copy_file(shot, fs::path(ONCORAIDER_BINARY).parent_path() / "mission-e2e.png",
                   fs::copy_options::overwrite_existing);
@@ -204,9 +213,9 @@ TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessWithReviewsAndHighScores)
     for (const std::string name : {"bo", "cy"}) {
         window = startMission(game);
         ASSERT_FALSE(window.empty()) << "no window for the mission of " << name;
-        xtools::keyDown("space");
+        x.keyDown("space");
         xtools::pause(600);
-        xtools::keyUp("space");
+        x.keyUp("space");
         review = finishMission(game, name);
         EXPECT_NE(review.find("Shots: 1\r\n"), std::string::npos) << review;
         EXPECT_NE(review.find("Health: 100 %\r\n"), std::string::npos) << review;
@@ -226,7 +235,9 @@ TEST_F(MissionEndToEnd, WithoutADisplayTheMenuSaysWhyAndCarriesOn)
     const char* display = std::getenv("DISPLAY");
     const std::string saved = display != nullptr ? display : "";
     unsetenv("DISPLAY");
-    pty::Process game = start();
+    pty::Options options;
+    options.workDir = dir.string();
+    pty::Process game(ONCORAIDER_BINARY, options);
     if (!saved.empty())
         setenv("DISPLAY", saved.c_str(), 1);
 
