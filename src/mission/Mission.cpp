@@ -40,10 +40,7 @@ void beginFrame(float fogDensity)
 void drawScene(bool shipAlive, bool drawFading)
 {
     ship.placeCamera();
-    // The list holds no begin/end of its own: each wall triangle is one of these triangles.
-    glBegin(GL_TRIANGLES);
-    glCallList(wallList);
-    glEnd();
+    drawWalls();
     targetTumor.draw();
     if (drawFading)
         fadingTumor.draw();
@@ -196,6 +193,27 @@ void review()
 
 FrameHooks frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};
 
+void setUpMissionGl()
+{
+    // Aspect 1.0 whatever the window's shape.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1.0, 1.0, 1000.0);
+    glMatrixMode(GL_MODELVIEW);
+
+    std::srand(wallTriangleCount);
+    compileWalls();
+    setFixedState();
+}
+
+void drawWalls()
+{
+    // The list holds no begin/end of its own: each wall triangle is one of these triangles.
+    glBegin(GL_TRIANGLES);
+    glCallList(wallList);
+    glEnd();
+}
+
 bool shipSurvived(float health)
 {
     return health > 0;
@@ -260,19 +278,10 @@ void runMission(int argc, char* argv[])
     glutFullScreen();
     platform::listenToMissionKeys();
 
-    // Aspect 1.0 whatever the window's shape.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-
     glutReshapeFunc(onReshape);
     glutDisplayFunc(drawNothing);
     glutIdleFunc(frameTick);
-
-    std::srand(wallTriangleCount);
-    compileWalls();
-    setFixedState();
+    setUpMissionGl();
 
     std::vector<uint32_t> successors;
     bronchiGraph.successors(0, successors);
