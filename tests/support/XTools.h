@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -55,12 +56,20 @@ public:
             _exit(127);
         }
         close(ready[1]);
-        // Xvfb writes its display number once it accepts connections.
-        char number[16] = {};
-        ssize_t n = pid_ > 0 ? read(ready[0], number, sizeof number - 1) : -1;
+        // Xvfb writes its display number and a line end once it accepts connections.
+        std::string number;
+        char c;
+        while (pid_ > 0) {
+            ssize_t n = read(ready[0], &c, 1);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0 || c == '\n')
+                break;
+            number.push_back(c);
+        }
         close(ready[0]);
-        if (n > 0)
-            name_ = ":" + std::string(number, static_cast<std::size_t>(n - (number[n - 1] == '\n')));
+        if (!number.empty())
+            name_ = ":" + number;
     }
 
     ~Server()
