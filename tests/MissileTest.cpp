@@ -1,5 +1,4 @@
-// Missile: start values, the update step (thrust, damping, trail ring, flame phase) and the
-// reseeding of the shared rand() sequence from the launch x coordinate.
+// Missile: the update step (thrust, damping, trail ring, flame) and the reseeding of rand().
 #include "bodies/Missile.h"
 
 #include <gtest/gtest.h>
@@ -7,121 +6,46 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace {
+static Missile at(double x) { return Missile({x, 0, 0}, {0, 1, 0}, {0, 0, 1}, {}, {}); }
+static bool same(Vektor3D a, Vektor3D b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
-Missile missileAt(double x) {
-    return Missile(Vektor3D(x, 0, 0), Vektor3D(0, 1, 0), Vektor3D(0, 0, 1), Vektor3D(),
-                   Vektor3D());
-}
-
-// An orthonormal frame with no zero components, tilted off every axis.
-Missile tiltedMissile() {
-    const double s = 1.0 / std::sqrt(2.0);
-    return Missile(Vektor3D(4.5, -2, 7), Vektor3D(0, s, s), Vektor3D(0.6, -0.8 * s, 0.8 * s),
-                   Vektor3D(0.1, 0.2, -0.05), Vektor3D(0.0001, 0.0002, -0.0001));
-}
-
-int jitter() { return std::rand() % 25 - 12; }
-
-}  // namespace
-
-TEST(Missile, StartsWithFullLifetimeAndAnInvisibleEmptyTrail) {
-    const Missile m = missileAt(1.0);
-    EXPECT_EQ(m.lifetime, 30000);
-    EXPECT_EQ(m.trailIndex, 0);
-    EXPECT_EQ(m.flamePhase, 0.0f);
-    for (int i = 0; i < Missile::trailLength; ++i) {
-        EXPECT_EQ(m.trailAlpha[i], 0.0f) << i;
-        EXPECT_EQ(m.trail[i].length(), 0.0) << i;
+TEST(Missile, ReseedsRandWithTheLow32BitsOfTheLaunchXTruncatedTo64Bits) {
+    const struct { double x; unsigned seed; } cases[] = {  // -3.7 -> 2^32 - 3; 5e9 -> its low bits
+        {-3.7, 4294967293u}, {3.2, 3}, {3.9, 3}, {5e9, 705032704}};
+    for (const auto& c : cases) {
+        at(c.x);
+        const int got[] = {std::rand(), std::rand(), std::rand()};
+        std::srand(c.seed);
+        for (int g : got) EXPECT_EQ(g, std::rand()) << c.x;
     }
 }
 
-TEST(Missile, ReseedsRandFromTheLaunchXTruncatedTowardZero) {
-    // -3.7 truncates to -3 (not -4), whose low 32 bits are 2^32 - 3.
-    missileAt(-3.7);
-    const int afterLaunch = std::rand();
-    std::srand(4294967293u);
-    EXPECT_EQ(afterLaunch, std::rand());
-
-    // The truncation is to 64 bits: 5e9 keeps its low 32 bits, 5e9 - 2^32.
-    missileAt(5e9);
-    const int afterFarLaunch = std::rand();
-    std::srand(705032704u);
-    EXPECT_EQ(afterFarLaunch, std::rand());
-
-    // Launch points with the same truncated x repeat the sequence.
-    missileAt(3.2);
-    const int first[3] = {std::rand(), std::rand(), std::rand()};
-    missileAt(3.9);
-    const int second[3] = {std::rand(), std::rand(), std::rand()};
-    EXPECT_EQ(first[0], second[0]);
-    EXPECT_EQ(first[1], second[1]);
-    EXPECT_EQ(first[2], second[2]);
-}
-
-TEST(Missile, FirstUpdateThrustsDampsAndMovesFromRest) {
-    Missile m = missileAt(2.0);
-    m.update(30);
-    EXPECT_EQ(m.lifetime, 29970);
-    // Doubled thrust (0.06 per 30 ms), then 30 ms of damping at 0.999 per ms.
-    const double speed = 0.06 * std::pow(0.999, 30);
-    EXPECT_NEAR(speed, 0.0582259, 1e-7);
-    EXPECT_NEAR(m.velocity.z, speed, 1e-15);
-    EXPECT_EQ(m.velocity.x, 0.0);
-    EXPECT_NEAR(m.position.z, speed * 30.0 / 40.0, 1e-15);
-    EXPECT_EQ(m.position.x, 2.0);
-}
-
-TEST(Missile, TrailPointIsJitteredByTwoRandDrawsAcrossThenUp) {
-    Missile m = tiltedMissile();
-    std::srand(20260612u);
-    m.update(30);
-    std::srand(20260612u);
-    const int a = jitter();
-    const int b = jitter();
-
-    EXPECT_EQ(m.trailIndex, 1);
-    EXPECT_EQ(m.trailAlpha[0], 1.0f);
-    const Vektor3D& u = m.up;
-    const Vektor3D& f = m.forward;
-    const double side[3] = {u.y * f.z - u.z * f.y, u.z * f.x - u.x * f.z, u.x * f.y - u.y * f.x};
-    EXPECT_NEAR(m.trail[0].x, m.position.x + u.x * 0.01 * b + side[0] * 0.01 * a, 1e-14);
-    EXPECT_NEAR(m.trail[0].y, m.position.y + u.y * 0.01 * b + side[1] * 0.01 * a, 1e-14);
-    EXPECT_NEAR(m.trail[0].z, m.position.z + u.z * 0.01 * b + side[2] * 0.01 * a, 1e-14);
-    for (int i = 1; i < Missile::trailLength; ++i) {
-        EXPECT_EQ(m.trailAlpha[i], 0.0f) << i;
-    }
-}
-
-TEST(Missile, FlamePhaseClimbsThenResetsToMinusOne) {
-    Missile m = missileAt(0.0);
-    const float expected[] = {3.0f, -1.0f, 2.0f, -1.0f, 2.0f};
-    for (float phase : expected) {
-        m.update(30);
-        EXPECT_EQ(m.flamePhase, phase);
-    }
-    m.flamePhase = 0.9f;
-    m.update(26);
-    EXPECT_EQ(m.flamePhase, static_cast<float>(2.6 + static_cast<double>(0.9f)));
+TEST(Missile, UpdatesThrustDampMoveLayAJitteredTrailPointAndStepTheFlame) {
+    Missile m = at(2.0);
+    EXPECT_TRUE(m.lifetime == 30000 && m.trailIndex == 0 && m.flamePhase == 0.0f);
+    for (int i = 0; i < 100; ++i) EXPECT_TRUE(m.trailAlpha[i] == 0 && m.trail[i] <= 0.0) << i;
+    std::srand(7);
+    const int a = std::rand() % 25 - 12, b = std::rand() % 25 - 12;  // across, then up
+    ASSERT_TRUE(a != b && a != 0 && b != 0);
+    std::srand(7), m.update(30);
+    const double v = 0.06 * powInt(0.999, 30);
+    EXPECT_NEAR(v, 0.0582259, 1e-7);
+    EXPECT_TRUE(same(m.velocity, {0, 0, v}) && same(m.position, {2, 0, (v * 30) / 40}));
+    EXPECT_TRUE(m.trailAlpha[0] == 1 && same(m.trail[0], {2 + 0.01 * a, 0.01 * b, m.position.z}));
+    EXPECT_TRUE(m.lifetime == 29970 && m.trailIndex == 1 && m.flamePhase == 3.0f);
+    auto phaseAfter = [&m](int ms) { return m.update(ms), m.flamePhase; };
+    // Summed in double, then stored: the float sum would differ at 26 ms.
+    EXPECT_TRUE(phaseAfter(30) == -1.0f && phaseAfter(26) == static_cast<float>(26 * 0.1 - 1.0));
     m.flamePhase = std::nanf("");
-    m.update(30);
-    EXPECT_EQ(m.flamePhase, -1.0f);
+    EXPECT_EQ(phaseAfter(30), -1.0f);
 }
 
 TEST(Missile, HundredAndFirstUpdateOverwritesTheOldestTrailPoint) {
-    Missile m = tiltedMissile();
-    for (int i = 0; i < 100; ++i) {
-        m.update(30);
-    }
+    Missile m = at(1.0);
+    for (int i = 0; i < 100; ++i) m.update(30);
+    const Vektor3D oldest = m.trail[0], second = m.trail[1];
     EXPECT_EQ(m.trailIndex, 100);
-    const Vektor3D oldest = m.trail[0];
-    const Vektor3D second = m.trail[1];
     m.update(30);
-    EXPECT_EQ(m.trailIndex, 1);
-    // The new point lies within the jitter of the new position; the old one was far behind.
-    EXPECT_LE((m.trail[0] - m.position).length(), 0.12 * std::sqrt(2.0) + 1e-12);
-    EXPECT_GT((oldest - m.trail[0]).length(), 1.0);
-    EXPECT_EQ(m.trail[1].x, second.x);
-    EXPECT_EQ(m.trail[1].y, second.y);
-    EXPECT_EQ(m.trail[1].z, second.z);
+    EXPECT_TRUE(m.trailIndex == 1 && (m.trail[0] - m.position) <= 0.12 * std::sqrt(2.0) + 1e-12);
+    EXPECT_TRUE((oldest - m.trail[0]).length() > 1.0 && (second - m.trail[1]).length() == 0);
 }
