@@ -208,10 +208,14 @@ void setUpMissionGl()
 
 void drawWalls()
 {
+    // Every wall vertex has alpha 1, so blending would only write back what it is given; not
+    // reading the frame buffer back is cheaper.
+    glDisable(GL_BLEND);
     // The list holds no begin/end of its own: each wall triangle is one of these triangles.
     glBegin(GL_TRIANGLES);
     glCallList(wallList);
     glEnd();
+    glEnable(GL_BLEND);
 }
 
 bool shipSurvived(float health)
