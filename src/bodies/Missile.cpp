@@ -6,7 +6,8 @@
 #include <cstdlib>
 
 #include <GL/gl.h>
-#include <GL/glut.h>
+
+#include "bodies/TrailSpheres.h"
 
 namespace {
 
@@ -20,20 +21,9 @@ unsigned seedFromLaunchX(double x) {
     return static_cast<unsigned>(static_cast<std::uint64_t>(static_cast<std::int64_t>(x)));
 }
 
-// Kept apart so that a cheaper sphere can replace glutSolidSphere here alone.
-void drawTrail(std::array<float, Missile::trailLength>& alpha,
-               const std::array<Vektor3D, Missile::trailLength>& points) {
-    for (int i = 0; i < Missile::trailLength; ++i) {
-        glColor4d(10.0, 10.0, 10.0, alpha[i]);
-        alpha[i] = static_cast<float>(static_cast<double>(alpha[i]) - 0.01);
-        glPushMatrix();
-        glTranslated(points[i].x, points[i].y, points[i].z);
-        glutSolidSphere(0.02, 5, 5);
-        glPopMatrix();
-    }
-}
-
 }  // namespace
+
+Missile::TrailDrawer Missile::trailDrawer = trail::drawTrailBatch;
 
 Missile::Missile(const Vektor3D& position, const Vektor3D& up, const Vektor3D& forward,
                  const Vektor3D& velocity, const Vektor3D& angularVelocity)
@@ -142,5 +132,5 @@ void Missile::draw() {
     }
     glEnd();
 
-    drawTrail(trailAlpha, trail);
+    trailDrawer(trailAlpha, trail);
 }

@@ -27,4 +27,12 @@ public:
     void update(int ms);
     // Also fades the trail: every drawn frame lowers each trail alpha by 0.01.
     void draw();
+
+    // Draws a sphere of radius 0.02 (5 slices, 5 stacks) at every trail point in index order,
+    // coloured (10, 10, 10, alpha), and lowers each alpha by 0.01 once it is drawn.
+    using TrailDrawer = void (*)(std::array<float, trailLength>& alpha,
+                                 const std::array<Vektor3D, trailLength>& points);
+    // The game draws a trail as one batch (bodies/TrailSpheres.h); tests and benchmarks swap in
+    // a sphere-by-sphere drawing to compare the two.
+    static TrailDrawer trailDrawer;
 };

@@ -12,6 +12,11 @@ struct GlCall {
 
 namespace glrecorder {
 
+// A draw from client arrays is logged as its call, followed by one entry of this name per
+// index it draws: index, position (3), normal (3), colour (4), read through the array pointers
+// set at the time. An array that is not enabled reads as NaN.
+constexpr const char* element = "element";
+
 // Clears the log; calls from now on are logged.
 void start();
 // The calls logged since start().
@@ -19,5 +24,13 @@ const std::vector<GlCall>& calls();
 // Benchmarks: calls are only counted, not logged.
 void countOnly();
 long long callCount();
+
+// Client arrays enabled now and not disabled since.
+int enabledClientArrays();
+
+// What glGet answers for the projection and model-view matrices (column-major) and the
+// viewport. start() restores a view in which every point within 1000 of the origin is on
+// screen and a sphere of radius 0.02 covers thousands of pixels.
+void setView(const double projection[16], const double modelView[16], const int viewport[4]);
 
 }  // namespace glrecorder

@@ -210,9 +210,11 @@ TEST(SceneDraw, MissilesAreDrawnFirstAndAHitNeedsADistanceOfAtMostTwo) {
     const std::vector<GlCall>& calls = glrecorder::calls();
     const std::vector<GlCall> hud = hudPart(calls);
     expectCalls(hud, expectedHud(ship).calls);
-    // Both missiles, with their 100 trail spheres each, come before the display.
-    EXPECT_EQ(callsNamed(std::vector<GlCall>(calls.begin(), calls.end() - hud.size()),
-                         "glutSolidSphere").size(), 200u);
+    // Both missiles, each with its trail of 100 spheres of 40 triangles in one batch, come
+    // before the display.
+    const std::vector<GlCall> missiles(calls.begin(), calls.end() - static_cast<std::ptrdiff_t>(hud.size()));
+    EXPECT_EQ(callsNamed(missiles, "glDrawRangeElements").size(), 2u);
+    EXPECT_EQ(callsNamed(missiles, glrecorder::element).size(), 2u * 100u * 40u * 3u);
 
     // Exactly 2.0 counts, wherever the missile stands in the list.
     ship.missiles.insert(ship.missiles.begin() + 1, missileAt(Vektor3D(7, 5, 5)));
