@@ -138,10 +138,6 @@ float norm(float x, float y, float z) {
     return std::sqrt((x * x + y * y) + z * z);
 }
 
-float distance(const float p[3], const float q[3]) {
-    return norm(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
-}
-
 // The edge's direction from its `from` node to its `to` node, and where the two nodes lie along
 // it. Coinciding nodes give no direction: u = 0.
 struct EdgeAxis {
@@ -178,6 +174,20 @@ bool notAfter(const EdgeAxis& axis, float sP, float sX) {
     return axis.ascending ? sP <= sX : sP >= sX;
 }
 
+// The float's bits and back: picking one of two floats by a mask this way leaves the loop that
+// does it without branches.
+uint32_t bitsOf(float value) {
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+float floatOf(uint32_t bits) {
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 void copyPoint(const GraphPoint& point, float out[3]) {
     out[0] = point.x;
     out[1] = point.y;
@@ -186,10 +196,75 @@ void copyPoint(const GraphPoint& point, float out[3]) {
 
 }  // namespace
 
+// Per edge whose nodes exist: its ends, axis and run of segments; per segment, in edge order
+// and then in k order: its start Q, its far end R, the unit direction W of lineDistance (zero
+// when Q == R, which lineDistance measures as a point) and the stretch [low, high] of the axial
+// measure within which the segment tests both pass. Each value is the one the tests and
+// lineDistance compute from the same floats.
+struct BronchiGraph::SegmentTable {
+    struct Edge {
+        uint32_t from;
+        uint32_t to;
+        float u[3];
+        std::size_t first;
+        std::size_t count;
+    };
+    std::vector<Edge> edges;
+    std::vector<float> qx, qy, qz, rx, ry, rz, wx, wy, wz, low, high;
+    std::vector<uint32_t> pointLike;  // all ones where Q == R, else zero
+};
+
 BronchiGraph::BronchiGraph(const char* fileName) {
     // If a pass throws, the members release what was loaded so far.
     loadEdges(fileName);
     loadNodes(fileName);
+    tabulateSegments();
+}
+
+void BronchiGraph::tabulateSegments() {
+    segments = std::make_unique<SegmentTable>();
+    SegmentTable& table = *segments;
+    for (const auto& edgeRecord : edges) {
+        const BronchiEdge& e = *edgeRecord;
+        float a[3], b[3];
+        if (!endPositions(e, a, b)) {
+            continue;
+        }
+        const EdgeAxis axis = edgeAxis(a, b);
+        const std::size_t n = e.points.size();
+        table.edges.push_back(
+            {e.from, e.to, {axis.u[0], axis.u[1], axis.u[2]}, table.qx.size(), n + 1});
+        float q[3] = {a[0], a[1], a[2]};
+        float sQ = axis.sA;
+        for (std::size_t k = 0; k <= n; ++k) {
+            float r[3];
+            float sR;
+            if (k < n) {
+                copyPoint(*e.points[k], r);
+                sR = along(axis, r);
+            } else {
+                std::copy(b, b + 3, r);
+                sR = axis.sB;
+            }
+            const float d[3] = {r[0] - q[0], r[1] - q[1], r[2] - q[2]};
+            const float length = norm(d[0], d[1], d[2]);
+            const bool point = length == 0.0f;
+            table.qx.push_back(q[0]);
+            table.qy.push_back(q[1]);
+            table.qz.push_back(q[2]);
+            table.rx.push_back(r[0]);
+            table.ry.push_back(r[1]);
+            table.rz.push_back(r[2]);
+            table.wx.push_back(point ? 0.0f : d[0] / length);
+            table.wy.push_back(point ? 0.0f : d[1] / length);
+            table.wz.push_back(point ? 0.0f : d[2] / length);
+            table.pointLike.push_back(point ? ~0u : 0u);
+            table.low.push_back(axis.ascending ? sQ : sR);
+            table.high.push_back(axis.ascending ? sR : sQ);
+            std::copy(r, r + 3, q);
+            sQ = sR;
+        }
+    }
 }
 
 // Members go in reverse order of declaration: the nodes first, then the edges with their points.
@@ -286,46 +361,58 @@ bool BronchiGraph::notAfterEnd(const float p[3], const BronchiEdge& edge) const 
 
 bool BronchiGraph::nearestSegment(float x, float y, float z, uint32_t& from, uint32_t& to,
                                   uint32_t& segment, float& distanceOut) const {
-    const float p[3] = {x, y, z};
+    const SegmentTable& table = *segments;
     bool found = false;
     float best = 0.0f;
-    for (const auto& edgeRecord : edges) {
-        const BronchiEdge& e = *edgeRecord;
-        float a[3], b[3];
-        if (!endPositions(e, a, b)) {
-            continue;
-        }
-        // The segment tests measure every point with the same axis, so it is formed once per
-        // edge; each s(X) is the very value the single tests compute.
-        const EdgeAxis axis = edgeAxis(a, b);
-        const float sP = along(axis, p);
-        const std::size_t n = e.points.size();
-        float q[3] = {a[0], a[1], a[2]};
-        float sQ = axis.sA;
-        for (std::size_t k = 0; k <= n; ++k) {
-            float r[3];
-            float sR;
-            if (k < n) {
-                copyPoint(*e.points[k], r);
-                sR = along(axis, r);
-            } else {
-                std::copy(b, b + 3, r);
-                sR = axis.sB;
+    // The square that best is the root of. The root never falls as its argument grows, so a
+    // square at or above bestSquare cannot give a distance below best, and only smaller squares
+    // need their root taken and compared as the distances themselves.
+    float bestSquare = 0.0f;
+    constexpr std::size_t chunk = 64;
+    float square[chunk];
+    for (const SegmentTable::Edge& edge : table.edges) {
+        const float sP = norm(edge.u[0] * x, edge.u[1] * y, edge.u[2] * z);
+        const std::size_t end = edge.first + edge.count;
+        for (std::size_t start = edge.first; start < end; start += chunk) {
+            const std::size_t count = std::min(chunk, end - start);
+            // Free of branches, so that the compiler may do several segments at a time; each
+            // still gets the same float operations in the same order.
+            for (std::size_t j = 0; j < count; ++j) {
+                const std::size_t i = start + j;
+                const float vx = x - table.qx[i];
+                const float vy = y - table.qy[i];
+                const float vz = z - table.qz[i];
+                const float t = (vx * table.wx[i] + vy * table.wy[i]) + vz * table.wz[i];
+                const float ex = vx - t * table.wx[i];
+                const float ey = vy - t * table.wy[i];
+                const float ez = vz - t * table.wz[i];
+                const float toLine = (ex * ex + ey * ey) + ez * ez;
+                const float toStart = (vx * vx + vy * vy) + vz * vz;
+                const float dx = x - table.rx[i];
+                const float dy = y - table.ry[i];
+                const float dz = z - table.rz[i];
+                const float toEnd = (dx * dx + dy * dy) + dz * dz;
+                const uint32_t within =
+                    0u - static_cast<uint32_t>((sP >= table.low[i]) & (sP <= table.high[i]));
+                const uint32_t measured = (bitsOf(toStart) & table.pointLike[i]) |
+                                          (bitsOf(toLine) & ~table.pointLike[i]);
+                square[j] = floatOf((measured & within) | (bitsOf(toEnd) & ~within));
             }
-            // Outside the segment's stretch of the axis, its far end R is measured, not the
-            // nearer one.
-            const bool within = notBefore(axis, sP, sQ) && notAfter(axis, sP, sR);
-            const float d = within ? lineDistance(p, q, r) : distance(p, r);
-            if (!found || d < best) {
-                best = d;
-                found = true;
-                from = e.from;
-                to = e.to;
-                segment = static_cast<uint32_t>(k);
-                distanceOut = d;
+            for (std::size_t j = 0; j < count; ++j) {
+                if (found && !(square[j] < bestSquare)) {
+                    continue;
+                }
+                const float d = std::sqrt(square[j]);
+                if (!found || d < best) {
+                    best = d;
+                    bestSquare = square[j];
+                    found = true;
+                    from = edge.from;
+                    to = edge.to;
+                    segment = static_cast<uint32_t>(start + j - edge.first);
+                    distanceOut = d;
+                }
             }
-            std::copy(r, r + 3, q);
-            sQ = sR;
         }
     }
     return found;

@@ -43,6 +43,8 @@ public:
     // vertices k and k + 1, where vertex 0 is the `from` node and vertex n + 1 the `to` node.
     // Ties keep the earlier edge, then the lower k. False, results untouched, with no edges.
     // An edge naming a node that does not exist has no geometry and is passed over.
+    // Answers bit for bit as the segment tests, lineDistance and the far-end distance taken one
+    // segment after the other would, from values worked out once at loading.
     bool nearestSegment(float x, float y, float z, uint32_t& from, uint32_t& to,
                         uint32_t& segment, float& distance) const;
 
@@ -74,4 +76,10 @@ private:
     std::vector<std::unique_ptr<BronchiEdge>> edges;
     // Index = node id.
     std::vector<std::unique_ptr<GraphPoint>> nodes;
+
+    // What nearestSegment needs of every segment, from the loaded edges and nodes, which
+    // nothing changes afterwards.
+    struct SegmentTable;
+    std::unique_ptr<SegmentTable> segments;
+    void tabulateSegments();
 };

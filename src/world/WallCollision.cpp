@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "world/BronchiGraph.h"
 
@@ -41,15 +42,23 @@ bool insideNearestWall(const WallTable& wall, float x, float y, float z, uint32_
     // Vertices farther than this never win, and triangle first stays.
     float best = 4200000.0f;
     uint32_t bestIndex = first;
+    // The square that best is the root of (none yet for the starting value). The root never
+    // falls as its argument grows, so a square at or above it cannot give a distance below
+    // best; only smaller ones need their root taken and compared.
+    float bestSquare = std::numeric_limits<float>::infinity();
     for (uint32_t i = first; i + 1 < end; ++i) {
         const WallVertex& v = wall.triangles[i].vertex[0];
         const float dx = x - v.x;
         const float dy = y - v.y;
         const float dz = z - v.z;
-        const float d = std::sqrt((dx * dx + dy * dy) + dz * dz);
-        if (d < best) {
-            best = d;
-            bestIndex = i;
+        const float square = (dx * dx + dy * dy) + dz * dz;
+        if (square < bestSquare) {
+            const float d = std::sqrt(square);
+            if (d < best) {
+                best = d;
+                bestSquare = square;
+                bestIndex = i;
+            }
         }
     }
     const WallVertex& v = wall.triangles[bestIndex].vertex[0];
