@@ -206,7 +206,8 @@ double percentile(std::vector<double> values, double p)
     if (values.empty())
         return 0;
     std::sort(values.begin(), values.end());
-    const std::size_t at = static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+    const std::size_t at =
+        static_cast<std::size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
     return values[at];
 }
 
@@ -220,7 +221,9 @@ double medianOf(const std::vector<Frame>& frames, Part part)
 }
 
 struct Summary {
-    double intervalMedian, intervalP95, work, cpu, simulation, walls, trails, display, swap, spheres;
+    double intervalMedian, intervalP95, work;
+    double cpu, simulation, walls, trails, display, swap;
+    double spheres;
 };
 
 Summary summarise(const std::vector<Frame>& frames)

@@ -200,8 +200,11 @@ std::vector<std::vector<float>> feedbackTriangles(void (*draw)())
         const GLint corners = static_cast<GLint>(buffer[static_cast<std::size_t>(i++)]);
         std::vector<float> t(buffer.begin() + i, buffer.begin() + i + corners * 7);
         i += corners * 7;
-        const auto corner = [&t](int k) { return std::vector<float>(t.begin() + 7 * k, t.begin() + 7 * k + 3); };
-        if (corners == 3 && corner(0) != corner(1) && corner(1) != corner(2) && corner(0) != corner(2))
+        const auto corner = [&t](int k) {
+            return std::vector<float>(t.begin() + 7 * k, t.begin() + 7 * k + 3);
+        };
+        if (corners == 3 && corner(0) != corner(1) && corner(1) != corner(2) &&
+            corner(0) != corner(2))
             triangles.push_back(t);
     }
     return triangles;

@@ -104,7 +104,8 @@ SphereMesh buildSphere() {
 
     for (int t = 0; t < sphereTriangleCount; ++t) {
         for (int c = 0; c < 3; ++c) {
-            mesh.triangle[t][c] = static_cast<uint16_t>(corners[static_cast<std::size_t>(t * 3 + c)]);
+            mesh.triangle[t][c] =
+                static_cast<uint16_t>(corners[static_cast<std::size_t>(t * 3 + c)]);
         }
     }
     return mesh;
@@ -321,7 +322,8 @@ int appendTrianglesThatReachAPixel(const Screen& screen, const VertexOffsets& of
     if (boxes) {
         for (int axis = 0; axis < 2; ++axis) {
             // The slack holds up to one viewport half-size off the centre; beyond, it grows.
-            const double reach = std::max(1.0, farthestOff / std::max(std::fabs(screen.halfSize[axis]), 1.0));
+            const double reach =
+                std::max(1.0, farthestOff / std::max(std::fabs(screen.halfSize[axis]), 1.0));
             const double margin = snapMargin + screen.windowSlack[axis] * reach / nearest;
             for (int v = 0; v < sphereVertexCount; ++v) {
                 const double from = window[v][axis] - margin;

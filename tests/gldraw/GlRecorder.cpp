@@ -106,7 +106,9 @@ void glBegin(GLenum mode) { record("glBegin", {static_cast<double>(mode)}); }
 void glEnd() { record("glEnd", {}); }
 void glVertex3d(GLdouble x, GLdouble y, GLdouble z) { record("glVertex3d", {x, y, z}); }
 void glNormal3d(GLdouble x, GLdouble y, GLdouble z) { record("glNormal3d", {x, y, z}); }
-void glColor4d(GLdouble r, GLdouble g, GLdouble b, GLdouble a) { record("glColor4d", {r, g, b, a}); }
+void glColor4d(GLdouble r, GLdouble g, GLdouble b, GLdouble a) {
+    record("glColor4d", {r, g, b, a});
+}
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { record("glColor4f", {r, g, b, a}); }
 void glPushMatrix() { record("glPushMatrix", {}); }
 void glPopMatrix() { record("glPopMatrix", {}); }

@@ -157,7 +157,8 @@ std::size_t expectSphere(const std::vector<Corner>& corners, std::size_t at, con
             const Corner& c = corners[at++];
             const Point expected{centre[0] + 0.02 * direction[0], centre[1] + 0.02 * direction[1],
                                  centre[2] + 0.02 * direction[2]};
-            EXPECT_LT(distance(c.position, expected), floatTolerance(expected)) << "sphere " << sphere;
+            EXPECT_LT(distance(c.position, expected), floatTolerance(expected))
+                << "sphere " << sphere;
             EXPECT_LT(distance(c.normal, direction), 1e-6) << "sphere " << sphere;
             EXPECT_EQ(c.colour[0], 10.0);
             EXPECT_EQ(c.colour[1], 10.0);
@@ -307,7 +308,8 @@ TEST(MissileDraw, TrailLeavesOutOnlySpheresThatCannotReachAPixel) {
             }
         }
         ASSERT_GE(sphere, 0) << "a corner of no trail sphere";
-        ASSERT_TRUE(drawn.empty() || drawn.back() < sphere) << "sphere " << sphere << " out of order";
+        ASSERT_TRUE(drawn.empty() || drawn.back() < sphere)
+            << "sphere " << sphere << " out of order";
         drawn.push_back(sphere);
         const Point centre{before.trail[sphere].x, before.trail[sphere].y, before.trail[sphere].z};
         std::size_t next = 0;

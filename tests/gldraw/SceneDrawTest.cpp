@@ -212,7 +212,8 @@ TEST(SceneDraw, MissilesAreDrawnFirstAndAHitNeedsADistanceOfAtMostTwo) {
     expectCalls(hud, expectedHud(ship).calls);
     // Both missiles, each with its trail of 100 spheres of 40 triangles in one batch, come
     // before the display.
-    const std::vector<GlCall> missiles(calls.begin(), calls.end() - static_cast<std::ptrdiff_t>(hud.size()));
+    const std::vector<GlCall> missiles(calls.begin(),
+                                       calls.end() - static_cast<std::ptrdiff_t>(hud.size()));
     EXPECT_EQ(callsNamed(missiles, "glDrawRangeElements").size(), 2u);
     EXPECT_EQ(callsNamed(missiles, glrecorder::element).size(), 2u * 100u * 40u * 3u);
 
