@@ -6,9 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,28 +34,21 @@ class Process {
 public:
     Process(const std::string& program, const Options& options = {})
     {
-        winsize size{};
-        size.ws_row = 24;
-        size.ws_col = 80;
-        if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0)
-            throw std::runtime_error("openpty failed");
+        winsize size{24, 80, 0, 0};
+        int inputPipe[2] = {-1, -1};
+        if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 ||
+            (options.stdinPipe && pipe2(inputPipe, O_CLOEXEC) != 0))
+            throw std::runtime_error("cannot open the terminal or the input pipe");
         fcntl(master_, F_SETFD, FD_CLOEXEC);
         fcntl(slave_, F_SETFD, FD_CLOEXEC);
         tcgetattr(slave_, &initial_);
-        int inputPipe[2] = {-1, -1};
-        if (options.stdinPipe && pipe2(inputPipe, O_CLOEXEC) != 0)
-            throw std::runtime_error("pipe failed");
 
-        // Everything the child needs is built before fork: after it only system calls run.
-        std::vector<std::string> words{program};
-        words.insert(words.end(), options.args.begin(), options.args.end());
-        std::vector<char*> argv;
-        for (std::string& w : words)
-            argv.push_back(w.data());
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};  // before fork: after it, system calls only
+        for (const std::string& arg : options.args)
+            argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
 
-        pid_ = fork();
-        if (pid_ < 0)
+        if ((pid_ = fork()) < 0)
             throw std::runtime_error("fork failed");
         if (pid_ == 0) {
             setsid();
@@ -70,13 +61,8 @@ public:
                 execv(argv[0], argv.data());
             _exit(127);
         }
-        // The slave stays open here too, so the terminal outlives the program for inspection.
-        if (options.stdinPipe) {
-            close(inputPipe[0]);
-            input_ = inputPipe[1];
-        } else {
-            input_ = master_;
-        }
+        close(inputPipe[0]);  // when there is one
+        input_ = options.stdinPipe ? inputPipe[1] : master_;
     }
 
     Process(const Process&) = delete;
@@ -84,22 +70,17 @@ public:
 
     ~Process()
     {
-        if (pid_ > 0 && !reaped_) {
-            ::kill(pid_, SIGKILL);
+        if (pid_ > 0 && !reaped_ && ::kill(pid_, SIGKILL) == 0)
             waitpid(pid_, nullptr, 0);
-        }
-        if (input_ != master_)
-            closeInput();
+        closeInput();
         close(master_);
         close(slave_);
     }
 
-    // Bytes as typed at the terminal (or written to the input pipe).
-    void send(const std::string& bytes)
+    void send(const std::string& bytes)  // as typed at the terminal, or written into the input pipe
     {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = write(input_, bytes.data() + done, bytes.size() - done);
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = write(input_, bytes.data() + done, bytes.size() - done);
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
@@ -108,51 +89,38 @@ public:
         }
     }
 
-    // End of input on the pipe.
-    void closeInput()
+    void closeInput()  // end of input on the pipe
     {
         if (input_ >= 0 && input_ != master_)
             close(input_);
         input_ = -1;
     }
 
-    // Waits until text appears after the previous match; false on time-out.
-    bool waitFor(const std::string& text, int timeoutMs = 10000)
+    bool waitFor(const std::string& text, int timeoutMs = 10000)  // after the previous match; false on time-out
     {
-        const auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            std::size_t at = output_.find(text, searchFrom_);
-            if (at != std::string::npos) {
-                searchFrom_ = at + text.size();
-                return true;
-            }
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now());
-            if (left.count() <= 0)
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        std::size_t at;
+        while ((at = output_.find(text, searchFrom_)) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > deadline)
                 return false;
-            readOutput(static_cast<int>(left.count()));
+            readOutput(10);
         }
+        searchFrom_ = at + text.size();
+        return true;
     }
 
-    // Waits for the program to end and returns its wait status; -1 on time-out.
-    int waitExit(int timeoutMs = 10000)
+    int waitExit(int timeoutMs = 10000)  // the program's wait status; -1 on time-out
     {
-        const auto deadline = clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!reaped_) {
-            if (waitpid(pid_, &status_, WNOHANG) == pid_) {
-                reaped_ = true;
-                break;
-            }
-            if (clock::now() > deadline)
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!reaped_ && !(reaped_ = waitpid(pid_, &status_, WNOHANG) == pid_)) {
+            if (std::chrono::steady_clock::now() > deadline)
                 return -1;
             readOutput(10);  // a full terminal buffer would stall the program
         }
-        while (readOutput(0)) {
-        }
-        return status_;
+        return output(), status_;
     }
 
-    // Everything the program wrote so far.
-    const std::string& output()
+    const std::string& output()  // everything the program wrote so far
     {
         while (readOutput(0)) {
         }
@@ -162,8 +130,7 @@ public:
     void kill(int signal) { ::kill(pid_, signal); }
     pid_t pid() const { return pid_; }
 
-    // The terminal's settings now, and as they were before the program started.
-    termios settings() const
+    termios settings() const  // now; initialSettings() as they were before the program started
     {
         termios now{};
         tcgetattr(slave_, &now);
@@ -172,27 +139,19 @@ public:
     const termios& initialSettings() const { return initial_; }
 
 private:
-    using clock = std::chrono::steady_clock;
-
     bool readOutput(int timeoutMs)
     {
         pollfd p{master_, POLLIN, 0};
-        if (poll(&p, 1, timeoutMs) <= 0 || !(p.revents & POLLIN))
-            return false;
         char buffer[4096];
-        ssize_t n = read(master_, buffer, sizeof buffer);
-        if (n <= 0)
-            return false;
-        output_.append(buffer, static_cast<std::size_t>(n));
-        return true;
+        ssize_t n = 0;
+        if (poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN) && (n = read(master_, buffer, sizeof buffer)) > 0)
+            output_.append(buffer, static_cast<std::size_t>(n));
+        return n > 0;
     }
 
-    int master_ = -1;
-    int slave_ = -1;
-    int input_ = -1;
+    int master_ = -1, slave_ = -1, input_ = -1, status_ = 0;  // the slave stays open for settings()
     pid_t pid_ = -1;
     bool reaped_ = false;
-    int status_ = 0;
     termios initial_{};
     std::string output_;
     std::size_t searchFrom_ = 0;
