@@ -1,206 +1,67 @@
-// The real game in a terminal, stopped by a signal in each console phase it can reach without
-// flying: the terminal must be left as the player had it, whatever ended the game.
+// The real game in a pseudo-terminal, on an Xvfb of its own, stopped by a signal during the
+// countdown, the mission and at the name prompt (the menu's cases are the console tests'): the
+// terminal must be left as the player had it, and the game must end by that signal.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <optional>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "support/Pty.h"
+#include "support/XTools.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+enum Phase { countdown, mission, namePrompt };
+const std::string phaseNames[] = {"Countdown_", "Mission_", "NamePrompt_"};
 
-const std::string menuEnd = "[ESC] - Shut down Vantreal Flight Control Interface\r\n\r\n";
-const std::string escapeHint = "(Press [ESC] in order to get back to the Main Menu)\r\n";
-const std::string enterHint = "(Press [ENTER] to continue)\r\n";
-const std::string noDisplay = "No mission: cannot open the X display";
-
-enum class Phase { menu, highScoreScreen, missionRefused, countdown };
-
-const char* nameOf(Phase phase)
-{
-    switch (phase) {
-    case Phase::menu:
-        return "Menu";
-    case Phase::highScoreScreen:
-        return "HighScoreScreen";
-    case Phase::missionRefused:
-        return "MissionRefusedWithoutDisplay";
-    case Phase::countdown:
-        return "Countdown";
-    }
-    return "?";
-}
-
-// DISPLAY as the game will see it, for the life of one test.
-class DisplayVariable {
-public:
-    explicit DisplayVariable(bool keep)
-    {
-        if (const char* value = getenv("DISPLAY"))
-            saved_ = value;
-        if (!keep)
-            unsetenv("DISPLAY");
-    }
-    ~DisplayVariable()
-    {
-        if (saved_)
-            setenv("DISPLAY", saved_->c_str(), 1);
-    }
-    DisplayVariable(const DisplayVariable&) = delete;
-    DisplayVariable& operator=(const DisplayVariable&) = delete;
-
-private:
-    std::optional<std::string> saved_;
-};
-
-class GameInTerminal : public ::testing::Test {
+class SignalInPhase : public ::testing::TestWithParam<std::tuple<Phase, int>> {
 protected:
-    static void SetUpTestSuite()
-    {
-        // Crash signals would leave core files in the test folders.
-        const rlimit none{0, 0};
-        setrlimit(RLIMIT_CORE, &none);
-    }
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/oncoraider-signals-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        fs::copy_file(fs::path(ONCORAIDER_SOURCE_DIR) / "data" / "Bronchi.gra", folder / "Bronchi.gra");
-    }
-    void TearDown() override { fs::remove_all(folder); }
-
-    pty::Options options() const
-    {
-        pty::Options o;
-        o.workDir = folder.string();
-        return o;
-    }
-
-    fs::path folder;
+    void SetUp() override { ASSERT_NE(mkdtemp(folder.data()), nullptr); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string folder = "/tmp/oncoraider-signals-XXXXXX";
 };
-
-TEST_F(GameInTerminal, WithoutADisplayAMissionIsRefusedWithAMessageAndTheMenuReturns)
-{
-    DisplayVariable display(false);
-    pty::Process game(ONCORAIDER_BINARY, options());
-    ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
-    game.send("m");
-    ASSERT_TRUE(game.waitFor(noDisplay)) << game.output();
-    ASSERT_TRUE(game.waitFor(enterHint)) << game.output();
-    game.send("\r");
-    ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
-    game.send("\x1b");
-    const int status = game.waitExit();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << game.output();
-    EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
-}
-
-// Which of the texts the program prints first; empty when none comes within ten seconds.
-std::string firstOf(pty::Process& game, const std::vector<std::string>& texts)
-{
-    for (int waited = 0; waited < 10000; waited += 20) {
-        const std::string& out = game.output();
-        std::size_t best = std::string::npos;
-        std::string first;
-        for (const std::string& t : texts) {
-            const std::size_t at = out.find(t);
-            if (at < best) {
-                best = at;
-                first = t;
-            }
-        }
-        if (!first.empty())
-            return first;
-        usleep(20000);
-    }
-    return {};
-}
-
-struct Stop {
-    Phase phase;
-    int signal;
-};
-
-void PrintTo(const Stop& s, std::ostream* out)
-{
-    *out << nameOf(s.phase) << " " << strsignal(s.signal);
-}
-
-class SignalInPhase : public GameInTerminal, public ::testing::WithParamInterface<Stop> {};
 
 TEST_P(SignalInPhase, LeavesTheTerminalAsItWasAndEndsByTheSignal)
 {
-    const Stop stop = GetParam();
-    DisplayVariable display(stop.phase != Phase::missionRefused);
-    pty::Process game(ONCORAIDER_BINARY, options());
-    ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
-    switch (stop.phase) {
-    case Phase::menu:
-        break;
-    case Phase::highScoreScreen:
-        game.send("h");
-        ASSERT_TRUE(game.waitFor(escapeHint)) << game.output();
-        break;
-    case Phase::missionRefused:
-        game.send("m");
-        ASSERT_TRUE(game.waitFor(noDisplay)) << game.output();
-        ASSERT_TRUE(game.waitFor(enterHint)) << game.output();
-        break;
-    case Phase::countdown:
-        game.send("m");
-        // The countdown needs a display to count down to; without one the game says so.
-        if (firstOf(game, {"Deploying in 3", "No mission:"}) != "Deploying in 3")
-            GTEST_SKIP() << "no usable display here: " << game.output().substr(std::min(game.output().find("No mission:"), game.output().size()));
-        break;
+    const auto [phase, signal] = GetParam();
+    const rlimit noCore{0, 0};
+    setrlimit(RLIMIT_CORE, &noCore);  // a crash signal would leave a core file behind
+    std::filesystem::copy_file(std::string(ONCORAIDER_SOURCE_DIR) + "/data/Bronchi.gra", folder + "/Bronchi.gra");
+    xtools::Server server;
+    ASSERT_FALSE(server.name().empty()) << "cannot start Xvfb";
+    const xtools::Display x(server.name());
+    pty::Process game(ONCORAIDER_BINARY, {folder, {"-display", server.name()}, false});
+    ASSERT_TRUE(game.waitFor("[ESC] - Shut down Vantreal Flight Control Interface")) << game.output();
+    game.send("m");
+    ASSERT_TRUE(game.waitFor(phase == countdown ? "Deploying in 3" : "if you can read this")) << game.output();
+    if (phase != countdown) {
+        const std::string window = x.waitForWindow("Vantreal - Oncoraider");
+        ASSERT_FALSE(window.empty()) << game.output();
+        x.pointAt(window);
+        xtools::pause(1000);  // in flight
+        // ESC counts once the mission's main loop runs: pressed until the review asks for a name.
+        for (int tries = 0; phase == namePrompt && !game.waitFor("Please enter your name", 500); ++tries) {
+            ASSERT_LT(tries, 30) << game.output();
+            x.key("Escape");
+        }
     }
-    ASSERT_EQ(game.settings().c_lflag & (ICANON | ECHO), 0u) << "the game should be in key mode now";
-
-    if (stop.signal == SIGINT)
-        game.send("\x03");  // as typed: Ctrl-C
-    else if (stop.signal == SIGQUIT)
-        game.send("\x1c");  // Ctrl-backslash
-    else
-        game.kill(stop.signal);
+    ASSERT_EQ(game.settings().c_lflag & (ICANON | ECHO), 0u) << "the game should have the terminal in key mode";
+    signal == SIGINT ? game.send("\x03") : game.kill(signal);  // SIGINT as the player sends it: Ctrl-C
     const int status = game.waitExit();
-    ASSERT_NE(status, -1) << "still running after the signal:\n" << game.output();
-    const bool bySignal = WIFSIGNALED(status) && WTERMSIG(status) == stop.signal;
-    // A sanitizer build reports a fault signal itself before it ends the program.
-    const bool sanitizerReport = stop.signal == SIGSEGV && game.output().find("Sanitizer") != std::string::npos &&
-                                 !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_TRUE(bySignal || sanitizerReport) << status << "\n" << game.output();
+    // A sanitizer build reports the fault signal itself and ends the program its own way.
+    const bool reported = signal == SIGSEGV && game.output().find("Sanitizer") != std::string::npos;
+    EXPECT_TRUE((WIFSIGNALED(status) && WTERMSIG(status) == signal) || reported) << status << game.output();
     EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
-    EXPECT_EQ(game.settings().c_lflag & (ICANON | ECHO), game.initialSettings().c_lflag & (ICANON | ECHO));
 }
 
-std::string stopName(const ::testing::TestParamInfo<Stop>& info)
-{
-    std::string signal = sigabbrev_np(info.param.signal);
-    return std::string(nameOf(info.param.phase)) + "_" + signal;
-}
-
-// The menu's SIGINT, SIGTERM, SIGHUP and SIGSEGV are the console tests' own.
-INSTANTIATE_TEST_SUITE_P(Menu, SignalInPhase,
-                         ::testing::Values(Stop{Phase::menu, SIGQUIT}, Stop{Phase::menu, SIGABRT}), stopName);
-
-#define EVERY_SIGNAL(phase)                                                                            \
-    ::testing::Values(Stop{phase, SIGINT}, Stop{phase, SIGTERM}, Stop{phase, SIGHUP}, Stop{phase, SIGQUIT}, \
-                      Stop{phase, SIGSEGV}, Stop{phase, SIGABRT})
-
-INSTANTIATE_TEST_SUITE_P(Screen, SignalInPhase, EVERY_SIGNAL(Phase::highScoreScreen), stopName);
-INSTANTIATE_TEST_SUITE_P(Refused, SignalInPhase, EVERY_SIGNAL(Phase::missionRefused), stopName);
-INSTANTIATE_TEST_SUITE_P(Countdown, SignalInPhase, EVERY_SIGNAL(Phase::countdown), stopName);
+INSTANTIATE_TEST_SUITE_P(Phases, SignalInPhase,
+                         ::testing::Combine(::testing::Values(countdown, mission, namePrompt),
+                                            ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGSEGV)),
+                         [](const auto& info) {
+                             return phaseNames[std::get<0>(info.param)] + sigabbrev_np(std::get<1>(info.param));
+                         });
 
 }  // namespace
