@@ -201,17 +201,30 @@ void copyPoint(const GraphPoint& point, float out[3]) {
 // when Q == R, which lineDistance measures as a point) and the stretch [low, high] of the axial
 // measure within which the segment tests both pass. Each value is the one the tests and
 // lineDistance compute from the same floats.
+//
+// The segments of an edge also come in blocks of up to blockSize, each with the stretch of the
+// axial measure its segments cover and a sphere round their far ends. A point outside that
+// stretch is measured by the far ends in the whole block, none nearer than the sphere.
 struct BronchiGraph::SegmentTable {
+    static constexpr std::size_t blockSize = 8;
     struct Edge {
         uint32_t from;
         uint32_t to;
         float u[3];
         std::size_t first;
         std::size_t count;
+        std::size_t firstBlock;
+    };
+    struct Block {
+        float low;
+        float high;
+        double centre[3];
+        double radius;
     };
     std::vector<Edge> edges;
     std::vector<float> qx, qy, qz, rx, ry, rz, wx, wy, wz, low, high;
     std::vector<uint32_t> pointLike;  // all ones where Q == R, else zero
+    std::vector<Block> blocks;
 };
 
 BronchiGraph::BronchiGraph(const char* fileName) {
@@ -232,8 +245,8 @@ void BronchiGraph::tabulateSegments() {
         }
         const EdgeAxis axis = edgeAxis(a, b);
         const std::size_t n = e.points.size();
-        table.edges.push_back(
-            {e.from, e.to, {axis.u[0], axis.u[1], axis.u[2]}, table.qx.size(), n + 1});
+        table.edges.push_back({e.from, e.to, {axis.u[0], axis.u[1], axis.u[2]}, table.qx.size(),
+                               n + 1, table.blocks.size()});
         float q[3] = {a[0], a[1], a[2]};
         float sQ = axis.sA;
         for (std::size_t k = 0; k <= n; ++k) {
@@ -263,6 +276,41 @@ void BronchiGraph::tabulateSegments() {
             table.high.push_back(axis.ascending ? sR : sQ);
             std::copy(r, r + 3, q);
             sQ = sR;
+        }
+        const SegmentTable::Edge& added = table.edges.back();
+        for (std::size_t start = 0; start < added.count; start += SegmentTable::blockSize) {
+            const std::size_t first = added.first + start;
+            const std::size_t last =
+                added.first + std::min(added.count, start + SegmentTable::blockSize);
+            SegmentTable::Block block{table.low[first], table.high[first], {}, 0.0};
+            double lowest[3] = {table.rx[first], table.ry[first], table.rz[first]};
+            double highest[3] = {lowest[0], lowest[1], lowest[2]};
+            for (std::size_t i = first; i < last; ++i) {
+                block.low = std::min(block.low, table.low[i]);
+                block.high = std::max(block.high, table.high[i]);
+                const double r[3] = {table.rx[i], table.ry[i], table.rz[i]};
+                for (int k = 0; k < 3; ++k) {
+                    lowest[k] = std::min(lowest[k], r[k]);
+                    highest[k] = std::max(highest[k], r[k]);
+                }
+            }
+            for (int k = 0; k < 3; ++k) {
+                block.centre[k] = (lowest[k] + highest[k]) * 0.5;
+            }
+            for (std::size_t i = first; i < last; ++i) {
+                const double d[3] = {table.rx[i] - block.centre[0], table.ry[i] - block.centre[1],
+                                     table.rz[i] - block.centre[2]};
+                block.radius =
+                    std::max(block.radius, std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]));
+            }
+            // Rounding in the sums above must not leave a far end outside.
+            block.radius = block.radius * (1.0 + 1e-9) + 1e-9;
+            // A NaN in the stretch would hide the block's segments from the test below.
+            if (std::isnan(block.low) || std::isnan(block.high) || !std::isfinite(block.radius)) {
+                block.low = -std::numeric_limits<float>::infinity();
+                block.high = std::numeric_limits<float>::infinity();
+            }
+            table.blocks.push_back(block);
         }
     }
 }
@@ -368,13 +416,25 @@ bool BronchiGraph::nearestSegment(float x, float y, float z, uint32_t& from, uin
     // square at or above bestSquare cannot give a distance below best, and only smaller squares
     // need their root taken and compared as the distances themselves.
     float bestSquare = 0.0f;
-    constexpr std::size_t chunk = 64;
+    constexpr std::size_t chunk = SegmentTable::blockSize;
     float square[chunk];
     for (const SegmentTable::Edge& edge : table.edges) {
         const float sP = norm(edge.u[0] * x, edge.u[1] * y, edge.u[2] * z);
         const std::size_t end = edge.first + edge.count;
-        for (std::size_t start = edge.first; start < end; start += chunk) {
+        const SegmentTable::Block* block = &table.blocks[edge.firstBlock];
+        for (std::size_t start = edge.first; start < end; start += chunk, ++block) {
             const std::size_t count = std::min(chunk, end - start);
+            // A block measured by its far ends alone, none of them nearer than best: its
+            // squares, however rounded, come to bestSquare or more.
+            if (found && !(sP >= block->low && sP <= block->high)) {
+                const double dx = x - block->centre[0];
+                const double dy = y - block->centre[1];
+                const double dz = z - block->centre[2];
+                const double gap = std::sqrt(dx * dx + dy * dy + dz * dz) - block->radius;
+                if (gap > 1e-9 && gap * gap * (1.0 - 1e-5) >= bestSquare) {
+                    continue;
+                }
+            }
             // Free of branches, so that the compiler may do several segments at a time; each
             // still gets the same float operations in the same order.
             for (std::size_t j = 0; j < count; ++j) {
