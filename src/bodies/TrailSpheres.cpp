@@ -257,11 +257,13 @@ bool cubeReachesAPixel(const Screen& screen, const double centre[3]) {
     if (!(nearW > 0.0)) {
         return true;
     }
+    const double inverseNear = 1.0 / nearW;
+    const double inverseFar = 1.0 / farW;
     for (int axis = 0; axis < 2; ++axis) {
         const double low = q[axis] - screen.cubeReach[axis];
         const double high = q[axis] + screen.cubeReach[axis];
-        const double ndcLow = std::min(low / nearW, low / farW);
-        const double ndcHigh = std::max(high / nearW, high / farW);
+        const double ndcLow = std::min(low * inverseNear, low * inverseFar);
+        const double ndcHigh = std::max(high * inverseNear, high * inverseFar);
         const double windowLow = screen.centre[axis] + ndcLow * screen.halfSize[axis];
         const double windowHigh = screen.centre[axis] + ndcHigh * screen.halfSize[axis];
         if (!(std::fabs(windowLow - screen.centre[axis]) < farOff &&
@@ -311,8 +313,9 @@ int appendTrianglesThatReachAPixel(const Screen& screen, const VertexOffsets& of
         }
         cells[v].beyond = beyond;
         nearest = v == 0 ? q[3] : std::min(nearest, q[3]);
+        const double inverseW = 1.0 / q[3];
         for (int axis = 0; axis < 2; ++axis) {
-            const double off = q[axis] / q[3] * screen.halfSize[axis];
+            const double off = q[axis] * inverseW * screen.halfSize[axis];
             window[v][axis] = screen.centre[axis] + off;
             farthestOff = std::max(farthestOff, std::fabs(off));
         }
