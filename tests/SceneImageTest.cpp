@@ -336,8 +336,10 @@ TEST_F(SceneImage, GameDrawingMatchesThePlainDrawingPixelForPixel)
         compareInChild(server.name(), width, height, 30, 120, 4);
     ASSERT_EQ(frames.size(), 30u);
     int spheres = 0;
+    long mostDiffering = 0;
     for (const Comparison& c : frames) {
         spheres += c.spheresOnScreen;
+        mostDiffering = std::max(mostDiffering, c.differingPixels);
         EXPECT_TRUE(c.sameState) << "frame " << c.frame;
         EXPECT_LE(c.differingPixels, width * height / 10000)
             << "frame " << c.frame << ": differing by up to " << c.largestDifference;
@@ -346,6 +348,7 @@ TEST_F(SceneImage, GameDrawingMatchesThePlainDrawingPixelForPixel)
         EXPECT_GT(c.fadedDiffering, width * height / 10000) << "frame " << c.frame;
     }
     EXPECT_GT(spheres, 1000) << "the frames must show trails to compare them";
+    RecordProperty("mostDifferingPixelsInAFrame", static_cast<int>(mostDiffering));
 }
 
 TEST_F(SceneImage, TrailSphereIsFreeglutsSphereTriangleForTriangle)
