@@ -34,11 +34,15 @@ long update(const std::string& dir, int round, long killAfter)
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
 }
 
-TEST(SaveKilled, AtAnyMomentTheFileIsTheOldOrTheNewTableWhole)
+struct SaveKilled : ::testing::Test {
+    void SetUp() override { ASSERT_NE(mkdtemp(folder.data()), nullptr); }
+    void TearDown() override { fs::remove_all(folder); }
+    std::string folder = "/tmp/oncoraider-savekill-XXXXXX";
+};
+
+TEST_F(SaveKilled, AtAnyMomentTheFileIsTheOldOrTheNewTableWhole)
 {
-    char pattern[] = "/tmp/oncoraider-savekill-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string folder = pattern, file = folder + "/highscores.vxr", reference = folder + "/reference";
+    const std::string file = folder + "/highscores.vxr", reference = folder + "/reference";
     fs::create_directory(reference);
     std::ofstream(file) << "ann 50\nbob 40\n- 0\n- 0\n- 0\n- 0\n- 0\n- 0\n- 0\n- 0\n";
     std::mt19937 random(2024);
@@ -58,7 +62,6 @@ TEST(SaveKilled, AtAnyMomentTheFileIsTheOldOrTheNewTableWhole)
     const auto unfinished = std::distance(fs::directory_iterator(folder), {}) - 2;
     std::cout << "200 saves killed: " << kept << " left the old table, " << replaced << " the new one; "
               << unfinished << " were cut between writing the new file and renaming it" << std::endl;
-    fs::remove_all(folder);
     EXPECT_GT(kept, 0) << "no kill came before the table was replaced";
     EXPECT_GT(replaced, 0) << "no kill came late enough for a replaced table";
 }
