@@ -9,18 +9,19 @@ struct GlCall {
     std::string name;
     std::vector<double> args;
 };
+using Calls = std::vector<GlCall>;
 
 namespace glrecorder {
 
-// A draw from client arrays is logged as its call, followed by one entry of this name per
-// index it draws: index, position (3), normal (3), colour (4), read through the array pointers
-// set at the time. An array that is not enabled reads as NaN.
+// An array draw is logged as its call, then one entry of this name per index it draws:
+// position (3), normal (3), colour (4), read through the array pointers set at the time. An
+// array not enabled or not of packed floats, an index outside the draw's range and indices not
+// of unsigned short read as NaN.
 constexpr const char* element = "element";
 
-// Clears the log; calls from now on are logged.
+// Clears the log and restores the default view; calls from now on are logged.
 void start();
-// The calls logged since start().
-const std::vector<GlCall>& calls();
+const Calls& calls();
 // Benchmarks: calls are only counted, not logged.
 void countOnly();
 long long callCount();
@@ -28,9 +29,9 @@ long long callCount();
 // Client arrays enabled now and not disabled since.
 int enabledClientArrays();
 
-// What glGet answers for the projection and model-view matrices (column-major) and the
-// viewport. start() restores a view in which every point within 1000 of the origin is on
-// screen and a sphere of radius 0.02 covers thousands of pixels.
+// What glGet answers for the projection and model-view matrices (column-major; a null
+// model-view keeps the identity) and the viewport. The default view shows every point within
+// 1000 of the origin, and a sphere of radius 0.02 there covers thousands of pixels.
 void setView(const double projection[16], const double modelView[16], const int viewport[4]);
 
 }  // namespace glrecorder
