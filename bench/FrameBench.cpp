@@ -60,8 +60,9 @@ struct Frame {
     double trails = 0;
     double display = 0;
     double swap = 0;
-    int spheresOnScreen = 0;  // trail spheres that can reach a pixel
-    double counting = 0;      // the benchmark's own work (restoring, counting), left out of cpu
+    std::size_t flightFrame = 0;  // which frame of the flight was drawn
+    int spheresOnScreen = 0;      // trail spheres that could reach a pixel
+    double restoring = 0;         // the benchmark's own work, left out of cpu
     double simulation() const { return cpu - walls - trails - display - swap; }
 };
 
@@ -122,11 +123,11 @@ void drawScene(bool, bool)
     frame.restore();
     const bool shipAlive = frame.shipAlive;
     const bool drawFading = frame.drawFading;
-    const bool plainTrails = recorder.way == plainWay;
+    const bool drawPlain = recorder.way == plainWay;
     const double c0 = cpuMillis();
-    recorder.current.counting += c0 - r0;
+    recorder.current.restoring += c0 - r0;
     ship.placeCamera();
-    if (plainTrails)
+    if (drawPlain)
         plain::drawWalls();
     else
         drawWalls();
@@ -138,17 +139,10 @@ void drawScene(bool, bool)
     if (!shipAlive)
         return;
 
-    const trail::View view = trail::currentView();
-    for (const Missile& missile : ship.missiles)
-        for (const Vektor3D& point : missile.trail)
-            recorder.current.spheresOnScreen += trail::sphereReachesAPixel(view, point) ? 1 : 0;
-    const double c1b = cpuMillis();
-    recorder.current.counting += c1b - c1;
-
     bool reached = false;
     {
         std::unique_ptr<plain::Trails> trails;
-        if (plainTrails)
+        if (drawPlain)
             trails = std::make_unique<plain::Trails>();
         for (Missile& missile : ship.missiles) {
             missile.draw();
@@ -157,7 +151,7 @@ void drawScene(bool, bool)
         }
     }
     const double c2 = cpuMillis();
-    recorder.current.trails += c2 - c1b;
+    recorder.current.trails += c2 - c1;
 
     // The display alone: the same call with no missiles to draw.
     std::vector<Missile> missiles;
@@ -196,7 +190,7 @@ Frame runFrame()
         frameTick();
         cpu += cpuMillis() - c0;
     }
-    recorder.current.cpu = cpu - recorder.current.counting;
+    recorder.current.cpu = cpu - recorder.current.restoring;
     recorder.current.work = recorder.lastSwap - start;
     return recorder.current;
 }
@@ -340,7 +334,8 @@ void BM_Frame(benchmark::State& state)
                     platform::releaseAllKeys();
                     platform::resetInput();
                     flight::swingingKeys(static_cast<int>(flightFrame));
-                    const Frame f = runFrame();
+                    Frame f = runFrame();
+                    f.flightFrame = flightFrame;
                     if (i >= settlingFrames)
                         frames[way].push_back(f);
                 }
@@ -350,6 +345,21 @@ void BM_Frame(benchmark::State& state)
     platform::releaseAllKeys();
     platform::resetInput();
     frameHooks = saved;
+
+    // Outside the timed frames: the trail spheres each drawn frame had on the window.
+    std::vector<int> spheres(flightFrames.size(), 0);
+    for (std::size_t k = 0; k < flightFrames.size(); ++k) {
+        flightFrames[k].restore();
+        glLoadIdentity();
+        ship.placeCamera();
+        const trail::View view = trail::currentView();
+        for (const Missile& missile : ship.missiles)
+            for (const Vektor3D& point : missile.trail)
+                spheres[k] += trail::sphereReachesAPixel(view, point) ? 1 : 0;
+    }
+    for (auto& way : frames)
+        for (Frame& f : way)
+            f.spheresOnScreen = spheres[f.flightFrame];
     glutDestroyWindow(window);
     for (int i = 0; i < 10; ++i)
         glutMainLoopEvent();
