@@ -50,11 +50,13 @@ void openAndCloseTwelveWindows(const std::string& display)
         glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
         glutCreateWindow("cycle");
         glutDisplayFunc([] {});
-        glutIdleFunc([] {  // a few frames, then the close that missions use
-            static int frames = 0;
+        // One frame, then the close that missions use: the window goes before its map and
+        // full-screen events are handled, as when a mission ends in its first frame.
+        glutFullScreen();
+        glutIdleFunc([] {
             glutSwapBuffers();
-            if (++frames % 5 == 0)
-                glutLeaveMainLoop(), platform::closeMissionWindow();
+            glutLeaveMainLoop();
+            platform::closeMissionWindow();
         });
         glutMainLoop();
     }

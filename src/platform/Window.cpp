@@ -146,22 +146,26 @@ void listenToMissionKeys()
     glutSpecialUpFunc(specialUp);
 }
 
-// Why both steps: freeglut destroys a context that is still current only when it closes the
+// Why these steps: freeglut destroys a context that is still current only when it closes the
 // display, and Mesa then frees the window's MIT-SHM image from inside XCloseDisplay, after
 // libXext has already dropped its record of the extension on that display. libXext then
 // makes a new record that nothing ever removes, keyed by the freed Display. When a later
 // mission's display is allocated at the same address, the stale record hands out a freed
 // major opcode and the X server answers with an error that ends the process.
-// glutDestroyWindow clears freeglut's current window, so it binds nothing again on the way
-// out; with the context released here, Mesa frees the image while the display is whole.
+// glutDestroyWindow only queues the window. Until the queue is worked off, a redisplay still
+// pending (a mission that ends in its first frame has not yet handled the map and full-screen
+// events) binds the context to the window again, after any release here. One event pass now
+// destroys the window; the release after it lets Mesa free the image while the display is whole.
 // The window's buffers (about 8 MB apiece at 1920 x 1080) are then free, but malloc
 // keeps freed heap memory, and the next mission's buffers do not always fit the holes: without
 // the trim, the resident memory grew by one such buffer in some missions.
 void closeMissionWindow()
 {
     const int window = glutGetWindow();
-    if (window != 0)
+    if (window != 0) {
         glutDestroyWindow(window);
+        glutMainLoopEvent();
+    }
     glXMakeCurrent(glXGetCurrentDisplay(), None, nullptr);
     malloc_trim(0);
 }
