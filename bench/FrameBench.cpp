@@ -291,7 +291,7 @@ bool glutReady()
 }
 
 constexpr int blockFrames = 30;
-constexpr int blocks = 5;
+constexpr int blocks = 8;
 // Frames at the start of a block follow a frame drawn the other way.
 constexpr int settlingFrames = 2;
 
