@@ -29,7 +29,8 @@ public:
     void draw();
 
     // Draws a sphere of radius 0.02 (5 slices, 5 stacks) at every trail point in index order,
-    // coloured (10, 10, 10, alpha), and lowers each alpha by 0.01 once it is drawn.
+    // coloured (10, 10, 10, alpha), and lowers each alpha by 0.01 once it is drawn. A sphere
+    // that could not show on the window may be left out.
     using TrailDrawer = void (*)(std::array<float, trailLength>& alpha,
                                  const std::array<Vektor3D, trailLength>& points);
     // The game draws a trail as one batch (bodies/TrailSpheres.h); tests and benchmarks swap in
