@@ -194,6 +194,18 @@ void copyPoint(const GraphPoint& point, float out[3]) {
     out[2] = point.z;
 }
 
+// Each loading pass opens the file for itself and says so when it cannot.
+bool openPass(std::ifstream& file, const char* fileName) {
+    if (fileName != nullptr) {
+        file.open(fileName);
+    }
+    if (!file.is_open()) {
+        std::cout << "Error opening file\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // Per edge whose nodes exist: its ends, axis and run of segments; per segment, in edge order
@@ -480,11 +492,7 @@ bool BronchiGraph::nearestSegment(float x, float y, float z, uint32_t& from, uin
 
 void BronchiGraph::loadEdges(const char* fileName) {
     std::ifstream file;
-    if (fileName != nullptr) {
-        file.open(fileName);
-    }
-    if (!file.is_open()) {
-        std::cout << "Error opening file\n";
+    if (!openPass(file, fileName)) {
         return;
     }
     LineBuffer line;
@@ -530,11 +538,7 @@ void BronchiGraph::loadEdges(const char* fileName) {
 
 void BronchiGraph::loadNodes(const char* fileName) {
     std::ifstream file;
-    if (fileName != nullptr) {
-        file.open(fileName);
-    }
-    if (!file.is_open()) {
-        std::cout << "Error opening file\n";
+    if (!openPass(file, fileName)) {
         return;
     }
     LineBuffer line;
