@@ -1,4 +1,4 @@
-// The wall query on the real airway data, the game's against the literal one of the design
+// The wall query on the real airway data, the game's against the literal step-by-step one
 // (tests/support/LiteralWallTest.h), side by side: insideAirway and nearestSegment over points
 // inside the airway near its walls. Besides the mean per call, each benchmark reports the
 // median over the points of the time per call at one point (medianNs).

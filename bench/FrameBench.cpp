@@ -1,7 +1,7 @@
 // Whole frames of the real scene in a window under X (run it under Xvfb): a scripted flight with
 // 0, 10 and 30 missiles in flight at 1280 x 720 and 1920 x 1080, through the game's frame tick
 // and pacing. Each flight runs in blocks of frames that are drawn once the plain way (as the
-// design lists the calls: a glutSolidSphere per trail sphere, the walls blended) and once the
+// game drew them before: a glutSolidSphere per trail sphere, the walls blended) and once the
 // game's way, from the same state. Prints the swap-to-swap time and the game thread's CPU time
 // per frame, split into simulation, walls, trails, display and swap.
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // The game's drawing against the plain one, pixel for pixel: frames of a scripted flight with
 // missiles in flight, drawn in a real window under an Xvfb of the test's own, once by the
-// game's frame drawing and once call for call as the design lists it (a glutSolidSphere per
-// trail sphere, the walls blended), and read back from the window. And the trail's sphere
+// game's frame drawing and once the plain way it was drawn before (a glutSolidSphere per trail
+// sphere, the walls blended), and read back from the window. And the trail's sphere
 // against freeglut's, through GL's feedback mode.
 //
 // The tolerance: GL moves a glutSolidSphere by a translation in its model-view matrix, the

@@ -1,5 +1,5 @@
-// The scene drawn the plain way, call for call as the game's design lists it: the wall list
-// inside glBegin/glEnd with blending on, and every trail sphere a glutSolidSphere of its own.
+// The scene drawn the plain way, call for call as the game drew it before its faster drawing:
+// the wall list inside glBegin/glEnd with blending on, every trail sphere a glutSolidSphere.
 // The image test and the frame benchmark hold the game's faster drawing against it.
 #pragma once
 
