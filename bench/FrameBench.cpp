@@ -30,6 +30,7 @@
 #include "mission/Mission.h"
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
+#include "platform/Window.h"
 #include "world/BronchiGraph.h"
 #include "world/BronchiMesh.h"
 #include "world/WallCollision.h"
@@ -278,10 +279,11 @@ bool glutReady()
     static int ready = -1;
     if (ready < 0) {
         ready = 0;
-        if (std::getenv("DISPLAY") != nullptr) {
-            int argc = 1;
-            char name[] = "oncoraider_bench";
-            char* argv[] = {name, nullptr};
+        int argc = 1;
+        char name[] = "oncoraider_bench";
+        char* argv[] = {name, nullptr};
+        // As a mission opens its window: the same renderer threads.
+        if (platform::missionDisplayProblem(argc, argv).empty()) {
             glutInit(&argc, argv);
             glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
             ready = 1;
