@@ -6,37 +6,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <iostream>
-#include <memory>
-#include <sstream>
 #include <vector>
 
 #include "../tests/support/LiteralWallTest.h"
-#include "world/BronchiGraph.h"
+#include "../tests/support/RealGraph.h"
 #include "world/BronchiMesh.h"
-#include "world/WallCollision.h"
+#include "world/World.h"
 
 namespace {
-
-const BronchiGraph& realGraph()
-{
-    static const std::unique_ptr<BronchiGraph> graph = [] {
-        const auto file = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" /
-                          "Bronchi.gra";
-        std::ostringstream sink;
-        auto* out = std::cout.rdbuf(sink.rdbuf());
-        auto* err = std::cerr.rdbuf(sink.rdbuf());
-        auto loaded = std::make_unique<BronchiGraph>(file.c_str());
-        std::cout.rdbuf(out);
-        std::cerr.rdbuf(err);
-        return loaded;
-    }();
-    return *graph;
-}
-
-const WallTable realWall{BronchiMesh,          wallTriangleCount, wallSegmentBase,
-                         wallSegmentBaseCount, wallSegmentStart,  wallSegmentStartCount};
 
 // Where a ship flies: two units into the lumen from every seventh wall vertex, in mesh order,
 // so that consecutive points lie near each other as along a flight.
@@ -88,12 +65,12 @@ void runOverFlight(benchmark::State& state, Query query)
 
 bool gameInside(const Vektor3D& p)
 {
-    return insideAirway(realGraph(), realWall, p);
+    return insideAirway(realGraph(), bronchiWall, p);
 }
 
 bool literalInside(const Vektor3D& p)
 {
-    return literal::insideAirway(realGraph(), realWall, p);
+    return literal::insideAirway(realGraph(), bronchiWall, p);
 }
 
 uint32_t gameNearest(const Vektor3D& p)

@@ -14,16 +14,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "../tests/support/PlainScene.h"
+#include "../tests/support/RealGraph.h"
 #include "../tests/support/ScriptedFlight.h"
 #include "bodies/TrailSpheres.h"
 #include "mission/FrameTick.h"
@@ -31,9 +29,7 @@
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
-#include "world/BronchiGraph.h"
-#include "world/BronchiMesh.h"
-#include "world/WallCollision.h"
+#include "world/World.h"
 
 namespace {
 
@@ -77,29 +73,9 @@ struct Recorder {
 };
 Recorder recorder;
 
-// The airway graph of the source tree: the benchmark may run from anywhere.
-const BronchiGraph& realGraph()
-{
-    static const std::unique_ptr<BronchiGraph> graph = [] {
-        const auto file = std::filesystem::path(__FILE__).parent_path().parent_path() / "data" /
-                          "Bronchi.gra";
-        std::ostringstream sink;
-        auto* out = std::cout.rdbuf(sink.rdbuf());
-        auto* err = std::cerr.rdbuf(sink.rdbuf());
-        auto loaded = std::make_unique<BronchiGraph>(file.c_str());
-        std::cout.rdbuf(out);
-        std::cerr.rdbuf(err);
-        return loaded;
-    }();
-    return *graph;
-}
-
-const WallTable realWall{BronchiMesh,          wallTriangleCount, wallSegmentBase,
-                         wallSegmentBaseCount, wallSegmentStart,  wallSegmentStartCount};
-
 bool inside(Vektor3D position)
 {
-    return insideAirway(realGraph(), realWall, position);
+    return insideAirway(realGraph(), bronchiWall, position);
 }
 
 // The recorded flight and the frame of it that the next frame draws.

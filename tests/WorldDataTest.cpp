@@ -9,21 +9,16 @@
 #include <fstream>
 #include <map>
 
+#include "support/RealGraph.h"
 #include "world/WallCollision.h"
 #include "world/World.h"
 
 namespace {
 
 const std::string graphFile = std::string(ONCORAIDER_SOURCE_DIR) + "/data/Bronchi.gra";
-const WallTable realWall{BronchiMesh,          wallTriangleCount, wallSegmentBase,
-                         wallSegmentBaseCount, wallSegmentStart,  wallSegmentStartCount};
+const BronchiGraph& graph() { return realGraph(); }
 
-const BronchiGraph& graph() {
-    static const BronchiGraph loaded(graphFile.c_str());
-    return loaded;
-}
-
-bool inside(const Vektor3D& p) { return insideAirway(graph(), realWall, p); }
+bool inside(const Vektor3D& p) { return insideAirway(graph(), bronchiWall, p); }
 Vektor3D at(const WallVertex& v, double push = 0) { return Vektor3D(v.x, v.y, v.z) + Vektor3D(v.nx, v.ny, v.nz) * push; }
 
 std::vector<Vektor3D> polyline(uint32_t edge) {

@@ -2,14 +2,9 @@
 #include "world/World.h"
 
 #include "world/BronchiMesh.h"
-#include "world/WallCollision.h"
 
-namespace {
-
-const WallTable bronchiWall{BronchiMesh,      wallTriangleCount,     wallSegmentBase,
-                            wallSegmentBaseCount, wallSegmentStart, wallSegmentStartCount};
-
-}  // namespace
+const WallTable bronchiWall{BronchiMesh,          wallTriangleCount, wallSegmentBase,
+                            wallSegmentBaseCount, wallSegmentStart,  wallSegmentStartCount};
 
 bool insideAirway(Vektor3D position) {
     return insideAirway(bronchiGraph, bronchiWall, position);

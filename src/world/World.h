@@ -4,10 +4,14 @@
 
 #include "math/Vektor3D.h"
 #include "world/BronchiGraph.h"
+#include "world/WallCollision.h"
 
 // Loaded from "./Bronchi.gra" during static initialisation, before the global ship and tumors
 // (all three are defined in mission/MissionState.cpp, which fixes that order).
 extern BronchiGraph bronchiGraph;
+
+// The wall table compiled into the program (BronchiMesh and its group index).
+extern const WallTable bronchiWall;
 
 // True while the position lies on the lumen side of the airway wall next to it, judged against
 // bronchiGraph and BronchiMesh.
