@@ -6,10 +6,10 @@
 #include <string.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "support/Pty.h"
 #include "support/XTools.h"
@@ -18,40 +18,26 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Stop {
-    bool atNamePrompt;
-    int signal;
-};
-
-void PrintTo(const Stop& s, std::ostream* out)
-{
-    *out << (s.atNamePrompt ? "at the name prompt, " : "window open, ") << strsignal(s.signal);
-}
-
-class MissionSignal : public ::testing::TestWithParam<Stop> {
-protected:
+struct MissionSignal : ::testing::TestWithParam<std::tuple<bool, int>> {
     void SetUp() override
     {
         const rlimit noCore{0, 0};  // a crash signal would leave a core file behind
         setrlimit(RLIMIT_CORE, &noCore);
-        char pattern[] = "/tmp/oncoraider-mission-signals-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-        fs::copy_file(fs::path(ONCORAIDER_SOURCE_DIR) / "data" / "Bronchi.gra", dir / "Bronchi.gra");
+        ASSERT_NE(mkdtemp(dir.data()), nullptr);
+        fs::copy_file(ONCORAIDER_SOURCE_DIR "/data/Bronchi.gra", dir + "/Bronchi.gra");
+        ASSERT_FALSE(server.name().empty()) << "no Xvfb of our own";
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    fs::path dir;
+    std::string dir = "/tmp/oncoraider-mission-signals-XXXXXX";
     xtools::Server server;
     xtools::Display x{server.name()};
 };
 
 TEST_P(MissionSignal, LeavesTheTerminalAsItWasAndEndsByTheSignal)
 {
-    const Stop stop = GetParam();
-    ASSERT_FALSE(server.name().empty()) << "no Xvfb of our own";
-    pty::Options options{dir.string(), {"-display", server.name()}};
-    pty::Process game(ONCORAIDER_BINARY, options);
+    const auto [atNamePrompt, signal] = GetParam();
+    pty::Process game(ONCORAIDER_BINARY, {dir, {"-display", server.name()}, false});
     ASSERT_TRUE(game.waitFor("[ESC] - Shut down Vantreal Flight Control Interface", 30000)) << game.output();
     game.send("m");
     const std::string window = x.waitForWindow("Vantreal - Oncoraider");
@@ -60,35 +46,23 @@ TEST_P(MissionSignal, LeavesTheTerminalAsItWasAndEndsByTheSignal)
     xtools::pause(1000);
     // ESC counts once the main loop runs: press it until the review asks for the name.
     bool prompted = false;
-    for (int tries = 0; stop.atNamePrompt && !prompted && tries < 20; ++tries) {
-        x.key("Escape");
-        prompted = game.waitFor("Please enter your name (without any spaces): ", 1000);
-    }
-    ASSERT_EQ(prompted, stop.atNamePrompt) << game.output();
+    for (int tries = 0; atNamePrompt && !prompted && tries < 20; ++tries)
+        x.key("Escape"), prompted = game.waitFor("Please enter your name (without any spaces): ", 1000);
+    ASSERT_EQ(prompted, atNamePrompt) << game.output();
     ASSERT_EQ(game.settings().c_lflag & (ICANON | ECHO), 0u) << "the game should be in key mode now";
-
-    if (stop.signal == SIGINT)
-        game.send("\x03");  // as typed: Ctrl-C
-    else
-        game.kill(stop.signal);
+    signal == SIGINT ? game.send("\x03") : game.kill(signal);  // SIGINT as the player sends it: Ctrl-C
     const int status = game.waitExit(30000);
-    ASSERT_NE(status, -1) << "still running after the signal:\n" << game.output();
     // A sanitizer build reports a fault signal itself, then ends the program its own way.
-    const bool reported = stop.signal == SIGSEGV && game.output().find("Sanitizer") != std::string::npos;
-    EXPECT_TRUE((WIFSIGNALED(status) && WTERMSIG(status) == stop.signal) || reported)
-        << status << "\n" << game.output();
+    const bool reported = signal == SIGSEGV && game.output().find("Sanitizer") != std::string::npos;
+    EXPECT_TRUE((WIFSIGNALED(status) && WTERMSIG(status) == signal) || reported) << status << "\n" << game.output();
     EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
 }
 
-std::string stopName(const ::testing::TestParamInfo<Stop>& info)
-{
-    return std::string(info.param.atNamePrompt ? "NamePrompt_" : "Window_") + sigabbrev_np(info.param.signal);
-}
-
 INSTANTIATE_TEST_SUITE_P(Mission, MissionSignal,
-                         ::testing::Values(Stop{false, SIGINT}, Stop{false, SIGTERM}, Stop{false, SIGHUP},
-                                           Stop{false, SIGSEGV}, Stop{true, SIGINT}, Stop{true, SIGTERM},
-                                           Stop{true, SIGHUP}, Stop{true, SIGSEGV}),
-                         stopName);
+                         ::testing::Combine(::testing::Bool(), ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGSEGV)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "NamePrompt_" : "Window_") +
+                                    sigabbrev_np(std::get<1>(info.param));
+                         });
 
 }  // namespace
