@@ -1,14 +1,11 @@
-// A scripted flight through the airway for the frame benchmark and the image test: a mission
-// at the start node with missiles already in flight, then frames of the real frame tick with
-// keys from a script. Frames are recorded on a scripted clock of 26 ms a frame, as the state the
-// scene drawing sees, so that the same frame can be drawn again, and drawn in different ways.
+// A scripted flight for the frame benchmark and the image test: missiles in flight from the start
+// node, then frames of the real frame tick on a 26 ms scripted clock, kept to be drawn again.
 #pragma once
 
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
-#include "bodies/Schiff.h"
-#include "bodies/Tumor.h"
 #include "mission/FrameTick.h"
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
@@ -20,14 +17,11 @@ namespace flight {
 // What the drawing of one frame starts from.
 struct Frame {
     Schiff ship;
-    Tumor targetTumor;
-    Tumor fadingTumor;
+    Tumor targetTumor, fadingTumor;
     float fogDensity;
-    bool shipAlive;
-    bool drawFading;
+    bool shipAlive, drawFading;
 
-    // Puts the frame back into the mission state.
-    void restore() const
+    void restore() const  // puts the frame back into the mission state
     {
         ::ship = ship;
         ::targetTumor = targetTumor;
@@ -35,28 +29,20 @@ struct Frame {
     }
 };
 
-// Keys of frame n: the nose swings left and right, dips and rises, now and then a push
-// forward.
+// Keys of frame n: the nose swings left and right, dips and rises, now and then a push forward.
 inline void swingingKeys(int n)
 {
     namespace key = platform::key;
-    const int yaw = n % 80;
-    const int pitch = n % 140;
-    if (yaw < 10 || yaw >= 70)
-        platform::keyDown(key::a);
-    else if (yaw >= 30 && yaw < 50)
-        platform::keyDown(key::d);
-    if (pitch < 8)
-        platform::keyDown(key::w);
-    else if (pitch >= 70 && pitch < 78)
-        platform::keyDown(key::s);
-    if (n % 50 == 25)
-        platform::keyDown(key::up);
+    const int yaw = n % 80, pitch = n % 140;
+    if (yaw < 10 || yaw >= 70) platform::keyDown(key::a);
+    if (yaw >= 30 && yaw < 50) platform::keyDown(key::d);
+    if (pitch < 8) platform::keyDown(key::w);
+    if (pitch >= 70 && pitch < 78) platform::keyDown(key::s);
+    if (n % 50 == 25) platform::keyDown(key::up);
 }
 
-// A fresh mission at the start node with `missiles` missiles launched half a second apart while
-// the ship turned on the spot, so that their trails are full and fan out ahead. The recoil is
-// taken back, so the ship stays where it started.
+// A fresh mission at the start node, `missiles` launched half a second apart while the ship turned
+// on the spot (recoil taken back), so that their trails are full and fan out ahead.
 inline void start(const BronchiGraph& graph, int missiles)
 {
     std::vector<uint32_t> next;
@@ -65,8 +51,7 @@ inline void start(const BronchiGraph& graph, int missiles)
     graph.nodePosition(0, at);
     if (!next.empty())
         graph.nodePosition(next.front(), at);
-    ship = Schiff(Vektor3D(at[0], at[1], at[2]), Vektor3D(0, 1, 0), Vektor3D(0, 0, 1),
-                  Vektor3D(), Vektor3D());
+    ship = Schiff(Vektor3D(at[0], at[1], at[2]), {0, 1, 0}, {0, 0, 1}, {}, {});
     const WallVertex& v = BronchiMesh[5000].vertex[0];
     targetTumor = Tumor(Vektor3D(v.x, v.y, v.z));
     ship.target = targetTumor.position;
@@ -74,10 +59,7 @@ inline void start(const BronchiGraph& graph, int missiles)
     fadingTumor.size = 0.0f;
     fogPhase = 0.01f;
     clearOfWall = true;
-    shotCount = 0;
-    hitCount = 0;
-    endMillis = 0;
-
+    shotCount = hitCount = endMillis = 0;
     for (int launched = 0; launched < missiles; ++launched) {
         ship.fireCooldown = -1;
         ship.fire();
@@ -90,58 +72,42 @@ inline void start(const BronchiGraph& graph, int missiles)
     ship.fireCooldown = 0;
 }
 
-namespace detail {
-
-inline std::vector<Frame>* frames = nullptr;
-inline float fogDensity = 0.0f;
-
-inline void noLeaving() {}
-inline void noSwap() {}
-inline void noteFog(float density) { fogDensity = density; }
-
-// Takes the frame, then changes the state as drawing it would: every drawn trail point fades,
-// and a missile within reach of the target raises the hit.
-inline void takeFrame(bool shipAlive, bool drawFading)
-{
-    frames->push_back(Frame{ship, targetTumor, fadingTumor, fogDensity, shipAlive, drawFading});
-    if (!shipAlive)
-        return;
-    for (Missile& missile : ship.missiles) {
-        for (float& alpha : missile.trailAlpha)
-            alpha = static_cast<float>(static_cast<double>(alpha) - 0.01);
-        if ((missile.position - ship.target) <= 2.0)
-            ship.tumorHit = true;
-    }
-}
-
-}  // namespace detail
-
 // Runs `count` frames of the frame tick from the current mission state, keys(n) held during
 // frame n, and returns what each frame's drawing starts from. Leaves the real clock on.
 inline std::vector<Frame> record(int count, void (*keys)(int), bool (*inside)(Vektor3D))
 {
-    std::vector<Frame> recorded;
+    static std::vector<Frame> recording;
+    static float fogDensity = 0.0f;
     const FrameHooks saved = frameHooks;
-    frameHooks = {detail::noLeaving, detail::noteFog, detail::takeFrame, detail::noSwap, inside};
-    detail::frames = &recorded;
+    // Instead of drawing, what drawing changes: the trails fade, a missile near the target hits.
+    const auto takeFrame = [](bool alive, bool fading) {
+        recording.push_back(Frame{ship, targetTumor, fadingTumor, fogDensity, alive, fading});
+        if (!alive)
+            return;
+        for (Missile& missile : ship.missiles) {
+            for (float& alpha : missile.trailAlpha)
+                alpha = static_cast<float>(static_cast<double>(alpha) - 0.01);
+            if ((missile.position - ship.target) <= 2.0)
+                ship.tumorHit = true;
+        }
+    };
+    frameHooks = {[] {}, [](float density) { fogDensity = density; }, takeFrame, [] {}, inside};
+    recording.clear();
     platform::useScriptedClock(0);
-    lastClock = 0;
-    frameMillis = 0;
+    lastClock = frameMillis = 0;
     std::srand(21822);
-    while (static_cast<int>(recorded.size()) < count) {
+    for (int n = 0;; n = static_cast<int>(recording.size())) {
         platform::releaseAllKeys();
         platform::resetInput();
-        keys(static_cast<int>(recorded.size()));
+        if (n == count) break;
+        keys(n);
         frameTick();
     }
-    platform::releaseAllKeys();
-    platform::resetInput();
     platform::useRealClock();
     lastClock = platform::elapsedMillis();
     frameMillis = 0;
-    detail::frames = nullptr;
     frameHooks = saved;
-    return recorded;
+    return std::move(recording);
 }
 
 }  // namespace flight
