@@ -32,10 +32,10 @@ inline GlCall gl(const char* name, std::vector<double> args = {}) { return {name
 inline GlCall vertex(const Point& p) { return gl("glVertex3d", {p[0], p[1], p[2]}); }
 inline GlCall normal(const Point& n) { return gl("glNormal3d", {n[0], n[1], n[2]}); }
 
-// Same calls in the same order; arguments equal within a relative `within` (NaN never is).
-inline void expectCalls(const Calls& actual, const Calls& expected, double within = 1e-12) {
-    auto near = [within](double x, double y) {
-        return std::fabs(x - y) <= within * std::max(1.0, std::fabs(y));
+// Same calls in the same order; arguments equal within a relative 1e-12 (NaN never is).
+inline void expectCalls(const Calls& actual, const Calls& expected) {
+    auto near = [](double x, double y) {
+        return std::fabs(x - y) <= 1e-12 * std::max(1.0, std::fabs(y));
     };
     for (std::size_t i = 0; i < std::min(actual.size(), expected.size()); ++i) {
         const GlCall &a = actual[i], &e = expected[i];
