@@ -1,5 +1,4 @@
-// Runs a program in a pseudo-terminal for end-to-end tests: type bytes, wait for text, read the
-// whole output, collect the exit status, and read the terminal settings the program left.
+// A program run in a pseudo-terminal for end-to-end tests: bytes typed, text awaited, exit status, settings left.
 #pragma once
 
 #include <fcntl.h>
@@ -8,8 +7,8 @@
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utmp.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <stdexcept>
@@ -34,28 +33,20 @@ class Process {
 public:
     Process(const std::string& program, const Options& options = {})
     {
-        winsize size{24, 80, 0, 0};
-        int inputPipe[2] = {-1, -1};
-        if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 ||
-            (options.stdinPipe && pipe2(inputPipe, O_CLOEXEC) != 0))
-            throw std::runtime_error("cannot open the terminal or the input pipe");
-        fcntl(master_, F_SETFD, FD_CLOEXEC);
-        fcntl(slave_, F_SETFD, FD_CLOEXEC);
-        tcgetattr(slave_, &initial_);
-
         std::vector<char*> argv{const_cast<char*>(program.c_str())};  // before fork: after it, system calls only
         for (const std::string& arg : options.args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-
-        if ((pid_ = fork()) < 0)
-            throw std::runtime_error("fork failed");
+        winsize size{24, 80, 0, 0};
+        int inputPipe[2] = {-1, -1};
+        if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 || tcgetattr(slave_, &initial_) != 0 ||
+            fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 || fcntl(slave_, F_SETFD, FD_CLOEXEC) != 0 ||
+            (options.stdinPipe && pipe2(inputPipe, O_CLOEXEC) != 0) || (pid_ = fork()) < 0)
+            throw std::runtime_error("cannot open the terminal or the input pipe, or fork");
         if (pid_ == 0) {
-            setsid();
-            ioctl(slave_, TIOCSCTTY, 0);
-            dup2(options.stdinPipe ? inputPipe[0] : slave_, STDIN_FILENO);
-            dup2(slave_, STDOUT_FILENO);
-            dup2(slave_, STDERR_FILENO);
+            login_tty(slave_);  // a session of its own, with the terminal as its controlling one
+            if (options.stdinPipe)
+                dup2(inputPipe[0], STDIN_FILENO);
             signal(SIGPIPE, SIG_DFL);
             if (chdir(options.workDir.c_str()) == 0)
                 execv(argv[0], argv.data());
@@ -64,89 +55,66 @@ public:
         close(inputPipe[0]);  // when there is one
         input_ = options.stdinPipe ? inputPipe[1] : master_;
     }
-
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
-
     ~Process()
     {
         if (pid_ > 0 && !reaped_ && ::kill(pid_, SIGKILL) == 0)
             waitpid(pid_, nullptr, 0);
-        closeInput();
-        close(master_);
-        close(slave_);
+        for (int fd : {input_ != master_ ? input_ : -1, master_, slave_})
+            close(fd);
     }
 
     void send(const std::string& bytes)  // as typed at the terminal, or written into the input pipe
     {
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t n = write(input_, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                throw std::runtime_error("cannot write to the program's input");
-            done += static_cast<std::size_t>(n);
-        }
-    }
-
-    void closeInput()  // end of input on the pipe
-    {
-        if (input_ >= 0 && input_ != master_)
-            close(input_);
-        input_ = -1;
+        if (write(input_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            throw std::runtime_error("cannot write all of the program's input at once");
     }
 
     bool waitFor(const std::string& text, int timeoutMs = 10000)  // after the previous match; false on time-out
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        std::size_t at;
-        while ((at = output_.find(text, searchFrom_)) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            readOutput(10);
-        }
+        std::size_t at = std::string::npos;
+        if (!readUntil(timeoutMs, [&] { return (at = output_.find(text, searchFrom_)) != std::string::npos; }))
+            return false;
         searchFrom_ = at + text.size();
         return true;
     }
 
     int waitExit(int timeoutMs = 10000)  // the program's wait status; -1 on time-out
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!reaped_ && !(reaped_ = waitpid(pid_, &status_, WNOHANG) == pid_)) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return -1;
-            readOutput(10);  // a full terminal buffer would stall the program
-        }
-        return output(), status_;
+        const auto exited = [&] { return reaped_ || (reaped_ = waitpid(pid_, &status_, WNOHANG) == pid_); };
+        return readUntil(timeoutMs, exited) ? (readOutput(0), status_) : -1;
     }
 
-    const std::string& output()  // everything the program wrote so far
-    {
-        while (readOutput(0)) {
-        }
-        return output_;
-    }
+    const std::string& output() { return readOutput(0), output_; }  // everything the program wrote so far
 
     void kill(int signal) { ::kill(pid_, signal); }
     pid_t pid() const { return pid_; }
-
-    termios settings() const  // now; initialSettings() as they were before the program started
+    const termios& initialSettings() const { return initial_; }  // before the program started
+    termios settings() const  // now
     {
         termios now{};
-        tcgetattr(slave_, &now);
-        return now;
+        return tcgetattr(slave_, &now), now;
     }
-    const termios& initialSettings() const { return initial_; }
 
 private:
-    bool readOutput(int timeoutMs)
+    // Appends what the program has written, waiting up to timeoutMs for the first of it.
+    void readOutput(int timeoutMs)
     {
-        pollfd p{master_, POLLIN, 0};
         char buffer[4096];
-        ssize_t n = 0;
-        if (poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN) && (n = read(master_, buffer, sizeof buffer)) > 0)
+        ssize_t n;
+        for (pollfd p{master_, POLLIN, 0}; poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN) &&
+                                           (n = read(master_, buffer, sizeof buffer)) > 0; timeoutMs = 0)
             output_.append(buffer, static_cast<std::size_t>(n));
-        return n > 0;
+    }
+
+    // Reads on until done() holds, as a full terminal buffer would stall the program; false on time-out.
+    template <class Done> bool readUntil(int timeoutMs, Done done)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!done() && std::chrono::steady_clock::now() <= deadline)
+            readOutput(10);
+        return done();
     }
 
     int master_ = -1, slave_ = -1, input_ = -1, status_ = 0;  // the slave stays open for settings()
