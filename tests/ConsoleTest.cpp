@@ -1,5 +1,4 @@
-// The console front end: the menu cycle under a scripted clock, and the real binary in a
-// pseudo-terminal, byte for byte.
+// The console front end: the menu cycle under a scripted clock, and the real binary in a pty, byte for byte.
 #include "console/Menu.h"
 #include "platform/Platform.h"
 #include "support/Pty.h"
@@ -10,7 +9,6 @@
 #include <fstream>
 #include <iostream>
 #include <regex>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -37,12 +35,9 @@ std::vector<std::string> missionArgs;
 // M, C and ESC in one poll: mission, controls screen, end. The screen's ESC comes during the pause.
 TEST(MenuCycle, AMissionIsServedFirstWithTheProgramsArgumentsAndKeysTypedInAPauseCount)
 {
-    std::ostringstream out;
-    std::streambuf* const previous = std::cout.rdbuf(out.rdbuf());
-    platform::resetInput();
-    platform::useScriptedClock(0);
-    platform::feedInput("c\x1bm", 0);
-    platform::feedInput("\x1b", 500);
+    testing::internal::CaptureStdout();
+    platform::resetInput(), platform::useScriptedClock(0);
+    platform::feedInput("c\x1bm", 0), platform::feedInput("\x1b", 500);
     platform::feedInput("\x1b", 9000);  // ends a run that lost the first
     char name[] = "oncoraider", flag[] = "-geometry";
     char* argv[] = {name, flag, nullptr};
@@ -50,66 +45,42 @@ TEST(MenuCycle, AMissionIsServedFirstWithTheProgramsArgumentsAndKeysTypedInAPaus
         missionArgs.assign(args, args + count);
         std::cout << "(mission)\n";
     });
-    const int endedAt = platform::elapsedMillis();
-    std::cout.rdbuf(previous);
-    platform::useRealClock();
-    platform::resetInput();
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(endedAt, 100 + 1000 + 1000);  // the poll's sleep and the two pauses, no ESC wait
+    const int endedAt = platform::elapsedMillis();  // the poll's sleep and the two pauses, no ESC wait
+    const std::string out = testing::internal::GetCapturedStdout();
+    platform::useRealClock(), platform::resetInput();
+    EXPECT_EQ(std::make_pair(code, endedAt), std::make_pair(0, 100 + 1000 + 1000));
     EXPECT_EQ(missionArgs, (std::vector<std::string>{"oncoraider", "-geometry"}));
-    EXPECT_LT(out.str().find(holdOn + "(mission)\n"), out.str().find("Controls:\n"));
+    EXPECT_LT(out.find(holdOn + "(mission)\n"), out.find("Controls:\n"));
 }
 
 struct ConsoleBinary : ::testing::Test {
     void SetUp() override { ASSERT_NE(mkdtemp(folder.data()), nullptr); }
     void TearDown() override { fs::remove_all(folder); }
-
-    // What the game wrote until it ended by itself, from its first screen on (the loader prints first).
-    static std::string screensUntilExit(pty::Process& game)
-    {
-        EXPECT_EQ(game.waitExit(), 0) << "the exit status";
-        return game.output().substr(game.output().find("\x1b[H"));
-    }
-
     std::string folder = "/tmp/oncoraider-console-XXXXXX";
 };
 
-// C is typed before the game has taken the terminal: leaving line mode must not drop it.
-TEST_F(ConsoleBinary, EscLeavesTheControlsScreenForTheMenuAndQuitsFromItRestoringTheTerminal)
-{
-    pty::Process game(ONCORAIDER_BINARY, {folder, {}, false});
-    game.send("C");
-    ASSERT_TRUE(game.waitFor(onTerminal(escapeHint))) << game.output();
-    game.send("\x1b");
-    ASSERT_TRUE(game.waitFor(onTerminal(menu))) << game.output();
-    game.send("\x1b");
-    EXPECT_EQ(screensUntilExit(game), onTerminal(menu + holdOn + controls + holdOn + menu + holdOn));
-    EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
-}
-
-TEST_F(ConsoleBinary, PipedKeysOfOnePollAreServedControlsThenHighScoresThenQuit)
+TEST_F(ConsoleBinary, ScreensAreByteExactKeysOfOnePollAreServedInOrderAndEscOrSigtermRestoreTheTerminal)
 {
     std::ofstream(folder + "/highscores.vxr") << "ann 1200\r\n\r\nbob   -7\r\n";
-    pty::Process game(ONCORAIDER_BINARY, {folder, {}, true});
-    ASSERT_TRUE(game.waitFor(onTerminal(menu))) << game.output();
-    game.send("\x1bhc");
-    ASSERT_TRUE(game.waitFor(onTerminal(escapeHint))) << game.output();
-    game.send("\x1b");
-    ASSERT_TRUE(game.waitFor(onTerminal(escapeHint))) << game.output();
-    game.send("\x1b");
+    pty::Process game(ONCORAIDER_BINARY, {folder, {}, false});
+    game.send("C");  // typed before the game has the terminal: leaving line mode must not drop it
+    for (const auto& [screen, keys] :
+         {std::pair{escapeHint, "\x1b"}, {menu, "\x1bhc"}, {escapeHint, "\x1b"}, {escapeHint, "\x1b"}}) {
+        ASSERT_TRUE(game.waitFor(onTerminal(screen))) << game.output();
+        game.send(keys);
+    }
+    EXPECT_EQ(game.waitExit(), 0) << game.output();
     const std::string scores = banner + "Highscores:\n-----------\n1: ann (1200)\n2: bob (-7)\n3: - (0)\n4: - (0)\n"
                                         "5: - (0)\n6: - (0)\n7: - (0)\n8: - (0)\n9: - (0)\n10: - (0)\n\n" + escapeHint;
-    EXPECT_EQ(screensUntilExit(game), onTerminal(menu + holdOn + controls + holdOn + scores + holdOn));
-}
-
-TEST_F(ConsoleBinary, SigtermInTheMenuEndsTheGameByItAndRestoresTheTerminal)
-{
-    pty::Process game(ONCORAIDER_BINARY, {folder, {}, false});
-    ASSERT_TRUE(game.waitFor(onTerminal(menu))) << game.output();
-    game.kill(SIGTERM);
-    const int status = game.waitExit();
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_EQ(game.output().substr(game.output().find("\x1b[H")),
+              onTerminal(menu + holdOn + controls + holdOn + menu + holdOn + controls + holdOn + scores + holdOn));
     EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
+    pty::Process killed(ONCORAIDER_BINARY, {folder, {}, false});
+    ASSERT_TRUE(killed.waitFor(onTerminal(menu))) << killed.output();
+    killed.kill(SIGTERM);
+    const int status = killed.waitExit();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    EXPECT_TRUE(pty::sameSettings(killed.settings(), killed.initialSettings()));
 }
 
 }  // namespace
