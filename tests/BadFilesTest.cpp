@@ -1,4 +1,5 @@
-// Bad "Bronchi.gra" and "highscores.vxr" files: the loaders, the player's view, and saves that fail safe.
+// Bad "Bronchi.gra" and "highscores.vxr" files: the loaders, the player's view, and saves that
+// fail safe.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -17,35 +18,51 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const std::string& path) { return {std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}}; }
-void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+std::string readFile(const std::string& path)
+{
+    return {std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}};
+}
 
-std::string table(const std::vector<std::string>& entries)  // "highscores.vxr" with these first, then placeholders
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// "highscores.vxr" with these entries first, then placeholders.
+std::string table(const std::vector<std::string>& entries)
 {
     std::string text;
-    for (std::size_t i = 0; i < 10; ++i) text += (i < entries.size() ? entries[i] : "- 0") + "\n";
+    for (std::size_t i = 0; i < 10; ++i)
+        text += (i < entries.size() ? entries[i] : "- 0") + "\n";
     return text;
 }
 
-// A mission's update with a winning result: load, offer, sort and save. Returns the table as loaded.
+// A mission's update with a winning result: load, offer, sort and save.
+// Returns the table as loaded.
 std::string loadAndOffer(const std::string& file)
 {
     HighScores scores(file);
     std::string text;
-    for (const HighScoresItem& item : scores.items) text += item.name + " " + std::to_string(item.score) + "\n";
-    scores.insert("zed", 1000), scores.sort(), scores.save();
+    for (const HighScoresItem& item : scores.items)
+        text += item.name + " " + std::to_string(item.score) + "\n";
+    scores.insert("zed", 1000);
+    scores.sort();
+    scores.save();
     return text;
 }
 
 struct BadFiles : ::testing::Test {
     void SetUp() override { ASSERT_NE(mkdtemp(folder.data()), nullptr); }
     void TearDown() override { fs::remove_all(folder); }
-    std::vector<float> load(const std::string& bytes) const  // nodes' coordinates, then edges' ids and points
+    // The nodes' coordinates, then the edges' ids and points.
+    std::vector<float> load(const std::string& bytes) const
     {
         writeFile(folder + "/Bronchi.gra", bytes);
         const BronchiGraph graph((folder + "/Bronchi.gra").c_str());
         std::vector<float> numbers;
-        for (float p[3]; graph.nodePosition(uint32_t(numbers.size() / 3), p);) numbers.insert(numbers.end(), p, p + 3);
+        float p[3];
+        while (graph.nodePosition(uint32_t(numbers.size() / 3), p))
+            numbers.insert(numbers.end(), p, p + 3);
         for (uint32_t i = 0; const BronchiEdge* e = graph.edge(i); ++i) {
             numbers.insert(numbers.end(), {float(e->from), float(e->to)});
             for (const auto& q : e->points) numbers.insert(numbers.end(), {q->x, q->y, q->z});
@@ -55,42 +72,53 @@ struct BadFiles : ::testing::Test {
     std::string folder = "/tmp/oncoraider-badfiles-XXXXXX";
 };
 
-// Cut anywhere, the world loads as a prefix of itself but for the group the cut went through (three numbers).
+// Cut anywhere, the world loads as a prefix of itself but for the group the cut went through
+// (three numbers).
 TEST_F(BadFiles, TruncatedGraphFilesLoadWhatStandsBeforeTheCut)
 {
     const std::string whole = readFile(std::string(ONCORAIDER_SOURCE_DIR) + "/data/Bronchi.gra");
     const std::vector<float> full = load(whole);
     ASSERT_EQ(full.size(), 4 * 3 + 3 * 2 + (70 + 62 + 101) * 3u);
-    for (std::size_t cut = whole.find('\n', whole.find("VoxelSize:")) + 1; cut < whole.size(); cut += 37) {
+    const std::size_t afterVoxelLine = whole.find('\n', whole.find("VoxelSize:")) + 1;
+    for (std::size_t cut = afterVoxelLine; cut < whole.size(); cut += 37) {
         const std::vector<float> part = load(whole.substr(0, cut));
         const std::size_t sure = part.size() - std::min<std::size_t>(part.size(), 3);
-        EXPECT_TRUE(sure <= full.size() && std::equal(part.begin(), part.begin() + sure, full.begin())) << cut;
+        EXPECT_TRUE(sure <= full.size() &&
+                    std::equal(part.begin(), part.begin() + sure, full.begin()))
+            << cut;
         EXPECT_EQ(part, load(whole.substr(0, cut) + "\n")) << cut;
     }
 }
 
-// The player's view of a world without airways: the menu comes up, and M says why there is no mission.
+// The player's view of a world without airways: the menu comes up, and M says why there is
+// no mission.
 TEST_F(BadFiles, WithAMissingGraphFileOrOneWithoutEdgesTheGameRefusesMissionsWithAMessage)
 {
-    const std::string menuEnd = "[ESC] - Shut down Vantreal Flight Control Interface\r\n\r\n",
-                      refused = "No mission: the airway map \"./Bronchi.gra\" is missing or holds no airways.\r\n"
-                                "\r\n(Press [ENTER] to continue)\r\n";
+    const std::string menuEnd = "[ESC] - Shut down Vantreal Flight Control Interface\r\n\r\n";
+    const std::string refused =
+        "No mission: the airway map \"./Bronchi.gra\" is missing or holds no airways.\r\n"
+        "\r\n(Press [ENTER] to continue)\r\n";
     for (const bool missing : {true, false}) {
-        if (!missing) writeFile(folder + "/Bronchi.gra", "VoxelSize: 1 1 1\n[Artnodes]\n0 0 1 1 1\n0 0 1 1 9\n");
+        if (!missing)
+            writeFile(folder + "/Bronchi.gra",
+                      "VoxelSize: 1 1 1\n[Artnodes]\n0 0 1 1 1\n0 0 1 1 9\n");
         pty::Process game(ONCORAIDER_BINARY, {folder, {}, false});
-        for (const auto& [text, key] : {std::pair{menuEnd, "m"}, {refused, "\r"}, {menuEnd, "\x1b"}}) {
+        for (const auto& [text, key] :
+             {std::pair{menuEnd, "m"}, {refused, "\r"}, {menuEnd, "\x1b"}}) {
             ASSERT_TRUE(game.waitFor(text)) << game.output();
             game.send(key);
         }
         EXPECT_EQ(game.waitExit(), 0) << game.output();
-        EXPECT_EQ(game.output().find("Error opening file\r\nError opening file\r\n"), missing ? 0 : std::string::npos);
+        EXPECT_EQ(game.output().find("Error opening file\r\nError opening file\r\n"),
+                  missing ? 0 : std::string::npos);
     }
 }
 
 // First use, and names far longer than any buffer: an offer saves the ten places, names whole.
 TEST_F(BadFiles, WithoutAScoreFileOrWithLongNamesAnOfferSavesTenPlaces)
 {
-    const std::string file = folder + "/highscores.vxr", name(10 * 1024, 'n');
+    const std::string file = folder + "/highscores.vxr";
+    const std::string name(10 * 1024, 'n');
     EXPECT_EQ(loadAndOffer(file), table({}));
     EXPECT_EQ(readFile(file), table({"zed 1000"}));
     writeFile(file, name + " 700\r\n" + name + "x 600");
@@ -102,17 +130,22 @@ TEST_F(BadFiles, WithoutAScoreFileOrWithLongNamesAnOfferSavesTenPlaces)
 // disk. Root (as in CI) may use any file: here it has the rights of nobody.
 TEST_F(BadFiles, ScoreFilesThePlayerMayNotUseReadAsPlaceholdersAndFailedSavesLeaveThemAlone)
 {
-    std::string kept = table({"ann 900", "bob 800"}), seen;
+    const std::string kept = table({"ann 900", "bob 800"});
+    std::string seen;
     const std::string files[] = {folder + "/unreadable", folder + "/readOnly", folder + "/full"};
-    for (const auto& [file, perms] : {std::pair{files[0], 0}, {files[1], 0444}, {files[2], 0666}})
-        writeFile(file, kept), fs::permissions(file, fs::perms(perms));
+    for (const auto& [file, perms] : {std::pair{files[0], 0}, {files[1], 0444}, {files[2], 0666}}) {
+        writeFile(file, kept);
+        fs::permissions(file, fs::perms(perms));
+    }
     fs::permissions(folder, fs::perms::all);
-    const rlimit limit = [] { rlimit now; getrlimit(RLIMIT_FSIZE, &now); return now; }();
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
     const auto onSignal = signal(SIGXFSZ, SIG_IGN);
     setfsuid(65534);
     const bool binds = !std::ifstream(files[0]).is_open();
     for (const std::string& file : files) {
-        const rlimit size{file == files[2] ? 20 : limit.rlim_cur, limit.rlim_max};  // full after 20 bytes
+        // For the last file the disk is full after 20 bytes.
+        const rlimit size{file == files[2] ? 20 : limit.rlim_cur, limit.rlim_max};
         setrlimit(RLIMIT_FSIZE, &size);
         seen += loadAndOffer(file);
     }

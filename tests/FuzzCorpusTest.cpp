@@ -19,7 +19,8 @@ TEST(FuzzCorpus, EveryInputKeepsTheLoadersProperties)
     const std::pair<const char*, int (*)(const uint8_t*, std::size_t)> targets[] = {
         {"bronchi_graph", fuzz::fuzzBronchiGraph}, {"high_scores", fuzz::fuzzHighScores}};
     for (const auto& [target, run] : targets) {
-        const std::filesystem::path folder = std::filesystem::path(ONCORAIDER_SOURCE_DIR) / "tests/fuzz" / target;
+        const std::filesystem::path folder =
+            std::filesystem::path(ONCORAIDER_SOURCE_DIR) / "tests/fuzz" / target;
         int inputs = 0;
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             input = entry.path().string();

@@ -38,7 +38,8 @@ TEST_P(MissionSignal, LeavesTheTerminalAsItWasAndEndsByTheSignal)
 {
     const auto [atNamePrompt, signal] = GetParam();
     pty::Process game(ONCORAIDER_BINARY, {dir, {"-display", server.name()}, false});
-    ASSERT_TRUE(game.waitFor("[ESC] - Shut down Vantreal Flight Control Interface", 30000)) << game.output();
+    ASSERT_TRUE(game.waitFor("[ESC] - Shut down Vantreal Flight Control Interface", 30000))
+        << game.output();
     game.send("m");
     const std::string window = x.waitForWindow("Vantreal - Oncoraider");
     ASSERT_FALSE(window.empty()) << game.output();
@@ -46,23 +47,31 @@ TEST_P(MissionSignal, LeavesTheTerminalAsItWasAndEndsByTheSignal)
     xtools::pause(1000);
     // ESC counts once the main loop runs: press it until the review asks for the name.
     bool prompted = false;
-    for (int tries = 0; atNamePrompt && !prompted && tries < 20; ++tries)
-        x.key("Escape"), prompted = game.waitFor("Please enter your name (without any spaces): ", 1000);
+    for (int tries = 0; atNamePrompt && !prompted && tries < 20; ++tries) {
+        x.key("Escape");
+        prompted = game.waitFor("Please enter your name (without any spaces): ", 1000);
+    }
     ASSERT_EQ(prompted, atNamePrompt) << game.output();
-    ASSERT_EQ(game.settings().c_lflag & (ICANON | ECHO), 0u) << "the game should be in key mode now";
-    signal == SIGINT ? game.send("\x03") : game.kill(signal);  // SIGINT as the player sends it: Ctrl-C
+    ASSERT_EQ(game.settings().c_lflag & (ICANON | ECHO), 0u)
+        << "the game should be in key mode now";
+    if (signal == SIGINT)
+        game.send("\x03");  // as the player sends it: Ctrl-C
+    else
+        game.kill(signal);
     const int status = game.waitExit(30000);
     // A sanitizer build reports a fault signal itself, then ends the program its own way.
     const bool reported = signal == SIGSEGV && game.output().find("Sanitizer") != std::string::npos;
-    EXPECT_TRUE((WIFSIGNALED(status) && WTERMSIG(status) == signal) || reported) << status << "\n" << game.output();
+    EXPECT_TRUE((WIFSIGNALED(status) && WTERMSIG(status) == signal) || reported)
+        << status << "\n" << game.output();
     EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Mission, MissionSignal,
-                         ::testing::Combine(::testing::Bool(), ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGSEGV)),
-                         [](const auto& info) {
-                             return std::string(std::get<0>(info.param) ? "NamePrompt_" : "Window_") +
-                                    sigabbrev_np(std::get<1>(info.param));
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Mission, MissionSignal,
+    ::testing::Combine(::testing::Bool(), ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGSEGV)),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param) ? "NamePrompt_" : "Window_") +
+               sigabbrev_np(std::get<1>(info.param));
+    });
 
 }  // namespace

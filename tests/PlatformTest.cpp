@@ -31,11 +31,13 @@ TEST_F(Platform, AWindowKeyCountsWhileDownAndOnceForATapSinceTheLastQuery)
 TEST_F(Platform, OnlyEscBracketAndEscOOpenASequenceAndAnyOtherEscIsTheEscKey)
 {
     const std::pair<std::string, std::set<int>> cases[] = {
-        {"mH", {key::m, key::h}}, {"\r", {key::enter}}, {"\n", {key::enter}}, {"\x1b", {key::escape}},
-        {"\x1b\x1b", {key::escape}}, {"\x1bh", {key::escape, key::h}}, {"\x1b[A\x1bOB", {key::up, key::down}},
-        {"\x1b[1;5C", {key::right}}, {"\x1b[15~", {}}, {"\x1b[1\rm", {key::enter, key::m}},
+        {"mH", {key::m, key::h}}, {"\r", {key::enter}}, {"\n", {key::enter}},
+        {"\x1b", {key::escape}}, {"\x1b\x1b", {key::escape}}, {"\x1bh", {key::escape, key::h}},
+        {"\x1b[A\x1bOB", {key::up, key::down}}, {"\x1b[1;5C", {key::right}}, {"\x1b[15~", {}},
+        {"\x1b[1\rm", {key::enter, key::m}},
     };
-    int codes[] = {key::escape, key::enter, key::up, key::down, key::right, key::c, key::h, key::m, '1', '5', '['};
+    int codes[] = {key::escape, key::enter, key::up, key::down, key::right, key::c, key::h, key::m,
+                   '1', '5', '['};
     for (const auto& [bytes, keys] : cases) {
         platform::resetInput();
         platform::feedInput(bytes);

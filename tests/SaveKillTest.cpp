@@ -1,6 +1,6 @@
 // A crash while the high-score table is saved: the helper oncoraider_savekill makes a mission's
-// update (load, offer, sort, save) and prints "s" just before its save and "d" after it; killed at a
-// random moment of the save, 200 times over, it must leave the old table or the new one, whole.
+// update (load, offer, sort, save) and prints "s" just before its save and "d" after it; killed at
+// a random moment of the save, 200 times over, it must leave the old table or the new one, whole.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -14,14 +14,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readFile(const std::string& path) { return {std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}}; }
+std::string readFile(const std::string& path)
+{
+    return {std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}};
+}
 
 // One update in dir, killed (SIGKILL) killAfter microseconds into its save, or never when that is
 // negative. Returns how long the save ran.
 long update(const std::string& dir, int round, long killAfter)
 {
+    const std::string name = "pilot" + std::to_string(round % 13);
+    const std::string score = std::to_string(1000 + round);
     pty::Process helper(fs::path(ONCORAIDER_BINARY).parent_path() / "oncoraider_savekill",
-                        {dir, {"pilot" + std::to_string(round % 13), std::to_string(1000 + round)}, false});
+                        {dir, {name, score}, false});
     EXPECT_TRUE(helper.waitFor("s")) << "round " << round << ": " << helper.output();
     const auto start = std::chrono::steady_clock::now();
     if (killAfter < 0) {
@@ -31,7 +36,8 @@ long update(const std::string& dir, int round, long killAfter)
         helper.kill(SIGKILL);
     }
     helper.waitExit();
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count();
+    const auto saveTime = std::chrono::steady_clock::now() - start;
+    return std::chrono::duration_cast<std::chrono::microseconds>(saveTime).count();
 }
 
 struct SaveKilled : ::testing::Test {
@@ -54,14 +60,17 @@ TEST_F(SaveKilled, AtAnyMomentTheFileIsTheOldOrTheNewTableWhole)
         const long saveTime = update(reference, round, -1);
         const std::string renewed = readFile(reference + "/highscores.vxr");
         ASSERT_NE(renewed, old) << "every offer beats one of the thirteen pilots";
-        update(folder, round, round % 10 == 0 ? 0 : std::uniform_int_distribution<long>(0, 2 * saveTime)(random));
+        const long killAfter =
+            round % 10 == 0 ? 0 : std::uniform_int_distribution<long>(0, 2 * saveTime)(random);
+        update(folder, round, killAfter);
         const std::string now = readFile(file);
         ASSERT_TRUE(now == old || now == renewed) << "round " << round << ":\n" << now;
         (now == old ? kept : replaced) += 1;
     }
     const auto unfinished = std::distance(fs::directory_iterator(folder), {}) - 2;
-    std::cout << "200 saves killed: " << kept << " left the old table, " << replaced << " the new one; "
-              << unfinished << " were cut between writing the new file and renaming it" << std::endl;
+    std::cout << "200 saves killed: " << kept << " left the old table, " << replaced
+              << " the new one; " << unfinished
+              << " were cut between writing the new file and renaming it" << std::endl;
     EXPECT_GT(kept, 0) << "no kill came before the table was replaced";
     EXPECT_GT(replaced, 0) << "no kill came late enough for a replaced table";
 }

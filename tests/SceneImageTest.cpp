@@ -181,12 +181,14 @@ TEST(SceneImage, GameDrawingMatchesThePlainDrawingPixelForPixel)
     const long bound = width * height / 10000;
     int frames = 0;
     long mostDiffering = 0;
-    for (long pixels, crowded, same, faded; in >> pixels >> crowded >> same >> faded; ++frames) {
+    long pixels, crowded, same, faded;
+    while (in >> pixels >> crowded >> same >> faded) {
         mostDiffering = std::max(mostDiffering, pixels);
         EXPECT_EQ(same, 1) << "frame " << 4 * frames << ": trail alphas or hit flag differ";
         EXPECT_LE(pixels, bound) << "frame " << 4 * frames;
         EXPECT_LE(crowded, 3) << "frame " << 4 * frames;
         EXPECT_GT(faded, bound) << "frame " << 4 * frames << ": one fade too many must fail";
+        ++frames;
     }
     EXPECT_EQ(frames, 30);
     RecordProperty("mostDifferingPixelsInAFrame", static_cast<int>(mostDiffering));

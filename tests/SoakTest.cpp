@@ -22,7 +22,8 @@ namespace fs = std::filesystem;
 static void flySecond(const xtools::Display& x, int second)
 {
     const std::string turn(1, "adwsqe"[second % 6]);
-    x.run("xdotool keydown space keydown " + turn + " keydown Up sleep 0.5 keyup Up sleep 0.5 keyup " + turn);
+    x.run("xdotool keydown space keydown " + turn +
+          " keydown Up sleep 0.5 keyup Up sleep 0.5 keyup " + turn);
 }
 
 TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
@@ -42,25 +43,34 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
         const std::size_t start = game.output().size();
         game.send("m");
         const std::string window = x.waitForWindow("Vantreal - Oncoraider");
-        ASSERT_FALSE(window.empty()) << "no window for mission " << mission << "\n" << game.output();
+        ASSERT_FALSE(window.empty())
+            << "no window for mission " << mission << "\n" << game.output();
         x.pointAt(window);
         xtools::pause(1000);
-        // The first flies straight up the trachea into its far wall, then on until the game ends it.
+        // The first flies straight up the trachea into its far wall, then on until the game
+        // ends it.
         if (mission == 1)
             x.run("xdotool keydown Up sleep 8 keyup Up");
-        for (int second = 0; second < (mission == 1 ? 300 : 3) &&
-                             game.output().find("Mission Review:", start) == std::string::npos; ++second)
+        const int seconds = mission == 1 ? 300 : 3;
+        for (int second = 0; second < seconds; ++second) {
+            if (game.output().find("Mission Review:", start) != std::string::npos)
+                break;
             flySecond(x, second);
+        }
         x.run(mission == 1 ? "xdotool keyup space" : "xdotool keyup space key Escape");
         ASSERT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 30000))
-            << "no review, or the ship was destroyed in mission " << mission << "\n" << game.output().substr(start);
+            << "no review, or the ship was destroyed in mission " << mission << "\n"
+            << game.output().substr(start);
         if (mission == 1) {
             const std::string review = game.output().substr(start);
             const auto after = [&](const char* label) {
-                return std::strtod(review.c_str() + review.find(label) + std::strlen(label), nullptr);
+                const std::size_t number = review.find(label) + std::strlen(label);
+                return std::strtod(review.c_str() + number, nullptr);
             };
-            std::cout << "first mission: shots " << after("Shots: ") << ", health " << after("Health: ") << " %\n";
-            // A launch needs a second and a frame of cooldown: at most 180 shots, well over 100 with fire held.
+            std::cout << "first mission: shots " << after("Shots: ") << ", health "
+                      << after("Health: ") << " %\n";
+            // A launch needs a second and a frame of cooldown: at most 180 shots, well over 100
+            // with fire held.
             EXPECT_TRUE(after("Shots: ") >= 120 && after("Shots: ") <= 180) << review;
             EXPECT_LT(after("Health: "), 100) << "no wall contact\n" << review;
         }
@@ -72,7 +82,8 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
     const int status = game.waitExit(60000);  // the leak check at exit takes its time
     const std::string& output = game.output();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << output;
-    EXPECT_TRUE(output.find("Sanitizer") == std::string::npos && output.find("runtime error") == std::string::npos)
+    EXPECT_TRUE(output.find("Sanitizer") == std::string::npos &&
+                output.find("runtime error") == std::string::npos)
         << output;
     EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
 }

@@ -23,15 +23,18 @@ std::unique_ptr<BronchiGraph> loadQuietly(const std::string& text) {
     return graph;
 }
 
-const WallTriangle east{{{13, 10, 15, 1, 0, 0}}}, west{{{7, 10, 15, -1, 0, 0}}}, far{{{20, 10, 15, -1, 0, 0}}};
+const WallTriangle east{{{13, 10, 15, 1, 0, 0}}};
+const WallTriangle west{{{7, 10, 15, -1, 0, 0}}};
+const WallTriangle far{{{20, 10, 15, -1, 0, 0}}};
 
 // One edge (10,10,10) (10,10,20) (10,10,30): segment k spans z 10k + 10 to 10k + 20.
 struct WallCollision : testing::Test {
-    std::unique_ptr<BronchiGraph> graph =
-        loadQuietly("VoxelSize: 1 1 1\n[Artnodes]\n0 0 10 10 10\n0 0 10 10 30\n[Edges]\n0 1 0 10 10 20\n");
+    std::unique_ptr<BronchiGraph> graph = loadQuietly(
+        "VoxelSize: 1 1 1\n[Artnodes]\n0 0 10 10 10\n0 0 10 10 30\n[Edges]\n0 1 0 10 10 20\n");
     bool inside(const std::vector<WallTriangle>& t, const std::vector<uint32_t>& b,
                 const std::vector<uint32_t>& s, double x, double y, double z) const {
-        const WallTable w{t.data(), uint32_t(t.size()), b.data(), uint32_t(b.size()), s.data(), uint32_t(s.size())};
+        const WallTable w{t.data(), uint32_t(t.size()), b.data(), uint32_t(b.size()),
+                          s.data(), uint32_t(s.size())};
         return insideAirway(*graph, w, Vektor3D(x, y, z));
     }
 };
@@ -50,7 +53,8 @@ TEST_F(WallCollision, EmptyGroupTakesTheNextGroupsFirstTriangleWithoutSearch) {
 
 TEST_F(WallCollision, LastTriangleOfAGroupNeverWinsAndTiesGoToTheLowerIndex) {
     // From (12,10,15): triangles 0 (inside) and 1 (outside) lie 1 away, 2 (outside) 0.5.
-    const std::vector<WallTriangle> group{east, {{{11, 10, 15, 1, 0, 0}}}, {{{12, 10, 15.5f, 0, 0, -1}}}, west};
+    const std::vector<WallTriangle> group{
+        east, {{{11, 10, 15, 1, 0, 0}}}, {{{12, 10, 15.5f, 0, 0, -1}}}, west};
     EXPECT_TRUE(inside(group, {5, 1}, {0, 0, 3, 4}, 12, 10, 15));
     EXPECT_FALSE(inside(group, {5, 1}, {0, 0, 4, 4}, 12, 10, 15));  // not last here: 2 wins
 }

@@ -72,7 +72,8 @@ TEST(MissileDraw, DrawsTheTabledModelThenTheTrailSpheresThatCanReachAPixelInOrde
                         std::fabs(n.length() - 1) < 1e-6 &&
                         (r - n * 0.02).length() < 1e-6 + 2e-7 * m.trail[i].length())
                 << "a corner of sphere " << i << ": " << testing::PrintToString(a);
-            ++corners[last = i];
+            last = i;
+            ++corners[i];
         }
         EXPECT_EQ(glrecorder::enabledClientArrays(), 0) << "arrays left on reach later draws";
         for (int i = 0; i < 100; ++i) {

@@ -1,4 +1,5 @@
-// A program run in a pseudo-terminal for end-to-end tests: bytes typed, text awaited, exit status, settings left.
+// A program run in a pseudo-terminal for end-to-end tests: bytes typed, text awaited, exit status,
+// settings left.
 #pragma once
 
 #include <fcntl.h>
@@ -33,16 +34,21 @@ class Process {
 public:
     Process(const std::string& program, const Options& options = {})
     {
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};  // before fork: after it, system calls only
+        // Built before fork: after it, system calls only.
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& arg : options.args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         winsize size{24, 80, 0, 0};
         int inputPipe[2] = {-1, -1};
-        if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 || tcgetattr(slave_, &initial_) != 0 ||
-            fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 || fcntl(slave_, F_SETFD, FD_CLOEXEC) != 0 ||
-            (options.stdinPipe && pipe2(inputPipe, O_CLOEXEC) != 0) || (pid_ = fork()) < 0)
-            throw std::runtime_error("cannot open the terminal or the input pipe, or fork");
+        if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 ||
+            tcgetattr(slave_, &initial_) != 0 || fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 ||
+            fcntl(slave_, F_SETFD, FD_CLOEXEC) != 0 ||
+            (options.stdinPipe && pipe2(inputPipe, O_CLOEXEC) != 0))
+            throw std::runtime_error("cannot open the terminal or the input pipe");
+        pid_ = fork();
+        if (pid_ < 0)
+            throw std::runtime_error("cannot fork");
         if (pid_ == 0) {
             login_tty(slave_);  // a session of its own, with the terminal as its controlling one
             if (options.stdinPipe)
@@ -71,10 +77,15 @@ public:
             throw std::runtime_error("cannot write all of the program's input at once");
     }
 
-    bool waitFor(const std::string& text, int timeoutMs = 10000)  // after the previous match; false on time-out
+    // Waits for text after the previous match; false on time-out.
+    bool waitFor(const std::string& text, int timeoutMs = 10000)
     {
         std::size_t at = std::string::npos;
-        if (!readUntil(timeoutMs, [&] { return (at = output_.find(text, searchFrom_)) != std::string::npos; }))
+        const auto found = [&] {
+            at = output_.find(text, searchFrom_);
+            return at != std::string::npos;
+        };
+        if (!readUntil(timeoutMs, found))
             return false;
         searchFrom_ = at + text.size();
         return true;
@@ -82,11 +93,22 @@ public:
 
     int waitExit(int timeoutMs = 10000)  // the program's wait status; -1 on time-out
     {
-        const auto exited = [&] { return reaped_ || (reaped_ = waitpid(pid_, &status_, WNOHANG) == pid_); };
-        return readUntil(timeoutMs, exited) ? (readOutput(0), status_) : -1;
+        const auto exited = [&] {
+            if (!reaped_)
+                reaped_ = waitpid(pid_, &status_, WNOHANG) == pid_;
+            return reaped_;
+        };
+        if (!readUntil(timeoutMs, exited))
+            return -1;
+        readOutput(0);
+        return status_;
     }
 
-    const std::string& output() { return readOutput(0), output_; }  // everything the program wrote so far
+    const std::string& output()  // everything the program wrote so far
+    {
+        readOutput(0);
+        return output_;
+    }
 
     void kill(int signal) { ::kill(pid_, signal); }
     pid_t pid() const { return pid_; }
@@ -94,7 +116,8 @@ public:
     termios settings() const  // now
     {
         termios now{};
-        return tcgetattr(slave_, &now), now;
+        tcgetattr(slave_, &now);
+        return now;
     }
 
 private:
@@ -102,16 +125,22 @@ private:
     void readOutput(int timeoutMs)
     {
         char buffer[4096];
-        ssize_t n;
-        for (pollfd p{master_, POLLIN, 0}; poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN) &&
-                                           (n = read(master_, buffer, sizeof buffer)) > 0; timeoutMs = 0)
+        pollfd p{master_, POLLIN, 0};
+        while (poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN)) {
+            const ssize_t n = read(master_, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
             output_.append(buffer, static_cast<std::size_t>(n));
+            timeoutMs = 0;
+        }
     }
 
-    // Reads on until done() holds, as a full terminal buffer would stall the program; false on time-out.
+    // Reads on until done() holds, as a full terminal buffer would stall the program; false on
+    // time-out.
     template <class Done> bool readUntil(int timeoutMs, Done done)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (!done() && std::chrono::steady_clock::now() <= deadline)
             readOutput(10);
         return done();

@@ -18,12 +18,17 @@ inline std::string run(const std::string& command)
 {
     std::string output;
     FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr)
+        return output;
     char buffer[4096];
-    for (ssize_t n; pipe != nullptr && ((n = read(fileno(pipe), buffer, sizeof buffer)) > 0 ||
-                                        (n < 0 && errno == EINTR));)
-        output.append(buffer, n > 0 ? static_cast<std::size_t>(n) : 0);
-    if (pipe != nullptr)
-        pclose(pipe);
+    for (;;) {
+        const ssize_t n = read(fileno(pipe), buffer, sizeof buffer);
+        if (n > 0)
+            output.append(buffer, static_cast<std::size_t>(n));
+        else if (n == 0 || errno != EINTR)
+            break;
+    }
+    pclose(pipe);
     return output;
 }
 
@@ -53,14 +58,21 @@ private:
 class Display {
 public:
     explicit Display(const std::string& name) : name_(name) {}
-    std::string run(const std::string& command) const { return xtools::run("DISPLAY=" + name_ + " " + command); }
+    std::string run(const std::string& command) const
+    {
+        return xtools::run("DISPLAY=" + name_ + " " + command);
+    }
     // The first visible window whose whole name is title; "" if none shows within 15 s.
     std::string waitForWindow(const std::string& title) const
     {
-        const std::string ids = run("timeout 15 xdotool search --sync --onlyvisible --name '^" + title + "$'");
+        const std::string ids =
+            run("timeout 15 xdotool search --sync --onlyvisible --name '^" + title + "$'");
         return ids.substr(0, ids.find('\n'));
     }
-    void pointAt(const std::string& window) const { run("xdotool mousemove --window " + window + " 9 9"); }
+    void pointAt(const std::string& window) const
+    {
+        run("xdotool mousemove --window " + window + " 9 9");
+    }
     void key(const std::string& name) const { run("xdotool key " + name); }
 
 private:
