@@ -34,7 +34,8 @@ std::string displayName(int argc, char* argv[])
 
 // Mesa's software rasteriser starts one thread per core, and every swap waits for the last
 // of them. Measured under Xvfb on two cores, twice as many threads kept frame times even:
-// the 95th percentile of swap-to-swap times fell from 31.5 to 28 ms at the same CPU cost.
+// the 95th percentile of swap-to-swap times fell from 31.5 to 28 ms, for a few per cent more
+// processor time.
 // Other drivers ignore the variable; a value the player set stands.
 void spreadSoftwareRasterising()
 {
