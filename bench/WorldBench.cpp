@@ -8,13 +8,13 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iostream>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "../tests/support/RealGraph.h"
 #include "world/BronchiGraph.h"
 #include "world/WallCollision.h"
 
@@ -70,13 +70,7 @@ std::unique_ptr<BronchiGraph> loadGraph() {
     const auto path = std::filesystem::temp_directory_path() /
                       ("oncoraider-worldbench-" + std::to_string(getpid()) + ".gra");
     std::ofstream(path) << text.str();
-    // The loader's progress lines would mix with the benchmark's table.
-    std::ostringstream sink;
-    auto* out = std::cout.rdbuf(sink.rdbuf());
-    auto* err = std::cerr.rdbuf(sink.rdbuf());
-    auto graph = std::make_unique<BronchiGraph>(path.c_str());
-    std::cout.rdbuf(out);
-    std::cerr.rdbuf(err);
+    auto graph = loadGraphQuietly(path.c_str());
     std::filesystem::remove(path);
     return graph;
 }
