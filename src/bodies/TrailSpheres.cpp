@@ -115,7 +115,8 @@ constexpr int batchVertices = pointCount * sphereVertexCount;
 constexpr int batchIndices = pointCount * sphereTriangleCount * 3;
 
 // The arrays one trail is drawn from, rewritten for each trail; one thread draws, so one set
-// serves all. Sphere slot k holds vertices 22k to 22k + 21; its normals never change.
+// serves all. Sphere slot k holds vertices 22k to 22k + 21; its normals and the colour's
+// (10, 10, 10) never change, only the alpha.
 struct Batch {
     float position[batchVertices][3];
     float normal[batchVertices][3];
@@ -131,6 +132,7 @@ Batch& batch() {
             for (int v = 0; v < sphereVertexCount; ++v) {
                 for (int k = 0; k < 3; ++k) {
                     storage.normal[s * sphereVertexCount + v][k] = mesh.normal[v][k];
+                    storage.colour[s * sphereVertexCount + v][k] = 10.0f;
                 }
             }
         }
@@ -430,11 +432,7 @@ void drawTrailBatch(std::array<float, pointCount>& alpha,
             continue;
         }
         for (int v = 0; v < sphereVertexCount; ++v) {
-            float* colour = arrays.colour[base + v];
-            colour[0] = 10.0f;
-            colour[1] = 10.0f;
-            colour[2] = 10.0f;
-            colour[3] = alpha[i];
+            arrays.colour[base + v][3] = alpha[i];
         }
         indices += appended;
         ++spheres;
