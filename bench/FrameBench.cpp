@@ -28,6 +28,7 @@
 #include "mission/Mission.h"
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
+#include "platform/Testing.h"
 #include "platform/Window.h"
 #include "world/World.h"
 

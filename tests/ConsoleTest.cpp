@@ -2,6 +2,7 @@
 // byte for byte.
 #include "console/Menu.h"
 #include "platform/Platform.h"
+#include "platform/Testing.h"
 #include "support/Pty.h"
 
 #include <gtest/gtest.h>

@@ -12,6 +12,7 @@
 #include "mission/Mission.h"
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
+#include "platform/Testing.h"
 #include "world/BronchiMesh.h"
 
 namespace {

@@ -1,5 +1,6 @@
 // The platform layer: key presses from window events, terminal bytes and pipes, and the name line.
 #include "platform/Platform.h"
+#include "platform/Testing.h"
 
 #include <gtest/gtest.h>
 

@@ -24,6 +24,7 @@ void readFlightKeys()
     using platform::keyPressed;
     namespace key = platform::key;
     const int ms = frameMillis;
+    platform::sampleKeyboard();
     if (keyPressed(key::escape))
         frameHooks.leaveMainLoop();  // the rest of the frame still runs
     if (keyPressed(key::up))

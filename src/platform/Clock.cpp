@@ -1,5 +1,6 @@
 // Elapsed wall time and sleeping, with a scripted clock that tests advance by hand.
 #include "platform/Platform.h"
+#include "platform/Testing.h"
 
 #include <chrono>
 #include <thread>

@@ -31,8 +31,14 @@ constexpr int w = 'W';
 }  // namespace key
 
 // True when the key is down now or was pressed since the previous query of that key.
-// Every query first turns the bytes waiting on standard input into key presses.
+// Every query first turns what the console has received into key presses.
 bool keyPressed(int code);
+
+// In the mission window, once per frame before its key queries: asks the keyboard itself
+// which keys are down (on X, one round trip to the server). A key held in the window stops
+// counting once the keyboard no longer holds it, so a release the window never saw (the focus
+// was elsewhere) cannot leave it stuck.
+void sampleKeyboard();
 
 // Elapsed wall time in milliseconds since the process started (not CPU time).
 int elapsedMillis();
@@ -47,7 +53,7 @@ void clearConsole();
 std::string readWord();
 
 // Key events from the mission window, or from tests. releaseAllKeys lifts every key (as if
-// each got keyUp); presses not yet queried still count once.
+// each got keyUp, as when the window loses the focus); presses not yet queried still count once.
 void keyDown(int code);
 void keyUp(int code);
 void releaseAllKeys();
@@ -66,15 +72,5 @@ public:
     ConsoleMode(const ConsoleMode&) = delete;
     ConsoleMode& operator=(const ConsoleMode&) = delete;
 };
-
-// Tests: a scripted clock that sleeping advances instead of waiting.
-void useScriptedClock(int startMillis);
-void advanceClock(int ms);
-void useRealClock();
-
-// Tests: bytes that arrive as if typed on the terminal once the clock reaches atMillis.
-void feedInput(const std::string& bytes, int atMillis = 0);
-// Tests: forgets queued bytes, pending presses and held keys.
-void resetInput();
 
 }  // namespace platform

@@ -13,11 +13,13 @@ namespace platform {
 std::string missionDisplayProblem(int argc, char* argv[]);
 
 // Feeds the current GLUT window's key presses and releases, key repeat ignored, into the key
-// state that keyPressed reads. Letters count case-insensitively.
+// state that keyPressed reads, and watches the window's focus for sampleKeyboard. Letters
+// count case-insensitively. F11 switches between full screen and a window.
 void listenToMissionKeys();
 
-// Closes the current GLUT window after the last frame's swap. Call it in the frame that left
-// the main loop; glutMainLoop then returns with the display closed cleanly.
+// Closes the current GLUT window after the last frame's swap, and returns once the window is
+// off the screen. Call it in the frame that left the main loop; glutMainLoop then returns with
+// the display closed cleanly.
 void closeMissionWindow();
 
 // Tests: the virtual-key code of a GLUT key or special key, 0 for keys the game has no use for.

@@ -9,6 +9,7 @@
 #include "mission/FrameTick.h"
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
+#include "platform/Testing.h"
 #include "world/BronchiGraph.h"
 #include "world/BronchiMesh.h"
 

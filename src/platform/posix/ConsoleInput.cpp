@@ -1,12 +1,13 @@
-// Key state in the manner of GetAsyncKeyState, fed by window key events and by the bytes of
-// standard input, which also serve the one line the game reads (the player's name).
-#include "platform/ConsoleInput.h"
+// The console's keys on a terminal: the bytes of standard input turned into key presses, and
+// the one line the game reads (the player's name).
+#include "platform/Detail.h"
 #include "platform/Platform.h"
+#include "platform/Testing.h"
+#include "platform/posix/Console.h"
 
 #include <poll.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <deque>
 #include <iostream>
@@ -14,13 +15,6 @@
 
 namespace platform {
 namespace {
-
-struct KeyState {
-    bool down = false;     // held in the window
-    bool pressed = false;  // pressed since the previous query of this key
-};
-
-std::array<KeyState, 256> keys;
 
 // Bytes read but not yet turned into presses or consumed by readWord.
 std::deque<unsigned char> pending;
@@ -156,19 +150,6 @@ Token nextToken()
     return token;
 }
 
-void pumpInput()
-{
-    detail::reclaimTerminal();
-    releaseScheduled();
-    readInput(0);
-    while (!pending.empty()) {
-        Token token = nextToken();
-        if (token.key != 0)
-            keys[token.key].pressed = true;
-        pending.erase(pending.begin(), pending.begin() + static_cast<long>(token.length));
-    }
-}
-
 void echo(const char* text)
 {
     if (echoInput)
@@ -202,37 +183,6 @@ std::string firstWord(const std::string& line)
 }
 
 }  // namespace
-
-bool keyPressed(int code)
-{
-    pumpInput();
-    if (code < 0 || code >= static_cast<int>(keys.size()))
-        return false;
-    KeyState& k = keys[code];
-    bool result = k.down || k.pressed;
-    k.pressed = false;
-    return result;
-}
-
-void keyDown(int code)
-{
-    if (code < 0 || code >= static_cast<int>(keys.size()))
-        return;
-    keys[code].down = true;
-    keys[code].pressed = true;
-}
-
-void keyUp(int code)
-{
-    if (code >= 0 && code < static_cast<int>(keys.size()))
-        keys[code].down = false;
-}
-
-void releaseAllKeys()
-{
-    for (KeyState& k : keys)
-        k.down = false;
-}
 
 std::string readWord()
 {
@@ -278,14 +228,26 @@ void feedInput(const std::string& bytes, int atMillis)
     scheduled.emplace(atMillis, bytes);
 }
 
-void resetInput()
+namespace detail {
+
+void pumpConsoleInput()
+{
+    reclaimTerminal();
+    releaseScheduled();
+    readInput(0);
+    while (!pending.empty()) {
+        Token token = nextToken();
+        if (token.key != 0)
+            notePress(token.key);
+        pending.erase(pending.begin(), pending.begin() + static_cast<long>(token.length));
+    }
+}
+
+void forgetConsoleInput()
 {
     pending.clear();
     scheduled.clear();
-    keys.fill(KeyState{});
 }
-
-namespace detail {
 
 void attachInput(int fd, bool echo)
 {

@@ -1,4 +1,4 @@
-// Inside the platform layer only: where keyPressed and readWord take their bytes from.
+// Between the terminal and its input reader on POSIX systems.
 #pragma once
 
 namespace platform::detail {

@@ -1,16 +1,22 @@
-// The mission window under X11 with freeglut and GLX: the display check, the key callbacks,
-// and the close that lets freeglut be initialised again and again in one process.
+// The mission window under X11 with freeglut and GLX: the display check, the keyboard's own
+// state and the window's focus, and the close that lets freeglut be initialised again and
+// again in one process.
 #include "platform/Window.h"
 
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 #include <malloc.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <array>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/Detail.h"
 #include "platform/Platform.h"
 
 namespace platform {
@@ -22,6 +28,61 @@ namespace {
 // would race the reset and fail.
 Display* keptDisplay = nullptr;
 std::string keptDisplayName;
+
+// The open mission window, watched through keptDisplay for its focus and its end.
+Window missionWindow = None;
+bool missionFocused = true;
+// The X key code of each virtual key the game reads, 0 for none.
+std::array<KeyCode, detail::keyCount> keyCodes{};
+
+void mapKeyCodes()
+{
+    struct Named {
+        int code;
+        KeySym symbol;
+    };
+    const Named named[] = {{key::enter, XK_Return}, {key::escape, XK_Escape},
+                           {key::space, XK_space},  {key::left, XK_Left},
+                           {key::up, XK_Up},        {key::right, XK_Right},
+                           {key::down, XK_Down}};
+    keyCodes.fill(0);
+    for (const Named& n : named)
+        keyCodes[n.code] = XKeysymToKeycode(keptDisplay, n.symbol);
+    for (int letter = 'A'; letter <= 'Z'; ++letter)
+        keyCodes[letter] = XKeysymToKeycode(keptDisplay, XK_a + (letter - 'A'));
+}
+
+constexpr long watchedEvents = FocusChangeMask | StructureNotifyMask;
+
+// Takes the window's events off our queue; only the focus matters while it is open.
+void noteFocusChanges()
+{
+    XEvent event;
+    while (XCheckWindowEvent(keptDisplay, missionWindow, watchedEvents, &event)) {
+        // Focus moving between the window and a child of it is no change for the player.
+        const bool focusEvent = event.type == FocusIn || event.type == FocusOut;
+        if (focusEvent && event.xfocus.detail != NotifyInferior)
+            missionFocused = event.type == FocusIn;
+    }
+}
+
+// Waits, up to a limit, until the server has destroyed the mission window; freeglut has only
+// asked for it, and the review must not print while the window still covers the console.
+void awaitWindowGone(std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    XEvent event;
+    while (!XCheckTypedWindowEvent(keptDisplay, missionWindow, DestroyNotify, &event)) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return;
+        pollfd p{ConnectionNumber(keptDisplay), POLLIN, 0};
+        if (XEventsQueued(keptDisplay, QueuedAfterFlush) == 0)
+            poll(&p, 1, static_cast<int>(left.count()));
+        XEventsQueued(keptDisplay, QueuedAfterReading);
+    }
+}
 
 std::string displayName(int argc, char* argv[])
 {
@@ -59,36 +120,6 @@ bool hasMissionVisual(Display* display)
     return count > 0;
 }
 
-void press(int code, bool down)
-{
-    if (code == 0)
-        return;
-    if (down)
-        keyDown(code);
-    else
-        keyUp(code);
-}
-
-void keyboardDown(unsigned char key, int, int)
-{
-    press(keyCodeForGlutKey(key), true);
-}
-
-void keyboardUp(unsigned char key, int, int)
-{
-    press(keyCodeForGlutKey(key), false);
-}
-
-void specialDown(int key, int, int)
-{
-    press(keyCodeForGlutSpecialKey(key), true);
-}
-
-void specialUp(int key, int, int)
-{
-    press(keyCodeForGlutSpecialKey(key), false);
-}
-
 }  // namespace
 
 std::string missionDisplayProblem(int argc, char* argv[])
@@ -117,51 +148,6 @@ std::string missionDisplayProblem(int argc, char* argv[])
     return {};
 }
 
-int keyCodeForGlutKey(unsigned char key)
-{
-    if (key >= 'a' && key <= 'z')
-        return key - 'a' + 'A';
-    if (key >= 'A' && key <= 'Z')
-        return key;
-    switch (key) {
-    case ' ':
-        return key::space;
-    case '\r':
-    case '\n':
-        return key::enter;
-    case 0x1B:
-        return key::escape;
-    default:
-        return 0;
-    }
-}
-
-int keyCodeForGlutSpecialKey(int key)
-{
-    switch (key) {
-    case GLUT_KEY_LEFT:
-        return key::left;
-    case GLUT_KEY_UP:
-        return key::up;
-    case GLUT_KEY_RIGHT:
-        return key::right;
-    case GLUT_KEY_DOWN:
-        return key::down;
-    default:
-        return 0;
-    }
-}
-
-void listenToMissionKeys()
-{
-    // A held key is one press until its release, as with the console's key state.
-    glutIgnoreKeyRepeat(1);
-    glutKeyboardFunc(keyboardDown);
-    glutKeyboardUpFunc(keyboardUp);
-    glutSpecialFunc(specialDown);
-    glutSpecialUpFunc(specialUp);
-}
-
 // Why these steps: freeglut destroys a context that is still current only when it closes the
 // display, and Mesa then frees the window's MIT-SHM image from inside XCloseDisplay, after
 // libXext has already dropped its record of the extension on that display. libXext then
@@ -177,13 +163,53 @@ void listenToMissionKeys()
 // the trim, the resident memory grew by one such buffer in some missions.
 void closeMissionWindow()
 {
+    Display* glutDisplay = glXGetCurrentDisplay();
     const int window = glutGetWindow();
     if (window != 0) {
         glutDestroyWindow(window);
         glutMainLoopEvent();
     }
-    glXMakeCurrent(glXGetCurrentDisplay(), None, nullptr);
+    glXMakeCurrent(glutDisplay, None, nullptr);
     malloc_trim(0);
+    if (glutDisplay != nullptr && keptDisplay != nullptr && missionWindow != None) {
+        XFlush(glutDisplay);
+        awaitWindowGone(std::chrono::seconds(2));
+        noteFocusChanges();  // what is left of the window's events
+    }
+    missionWindow = None;
 }
+
+namespace detail {
+
+void watchMissionWindow()
+{
+    // freeglut makes a new window current, and its GLX drawable is the X window itself.
+    missionWindow = glXGetCurrentDrawable();
+    missionFocused = true;
+    if (keptDisplay == nullptr || missionWindow == None)
+        return;
+    mapKeyCodes();
+    // Our own connection may ask for the window's events too; freeglut asks for no focus events.
+    XSelectInput(keptDisplay, missionWindow, watchedEvents);
+    XSync(keptDisplay, False);
+}
+
+bool readKeyboard(KeyboardState& down)
+{
+    if (keptDisplay == nullptr || missionWindow == None)
+        return false;
+    char keymap[32];
+    XQueryKeymap(keptDisplay, keymap);  // the round trip also brings in the focus events
+    noteFocusChanges();
+    if (!missionFocused)
+        return true;  // nothing is held for a window without the focus
+    for (int code = 0; code < keyCount; ++code) {
+        const KeyCode k = keyCodes[code];
+        down[code] = k != 0 && (keymap[k / 8] >> (k % 8) & 1) != 0;
+    }
+    return true;
+}
+
+}  // namespace detail
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 // The console's terminal: key mode (no line buffering, no echo) for the whole run, restored on
 // every way out, and clearing the screen.
-#include "platform/ConsoleInput.h"
+#include "platform/posix/Console.h"
 #include "platform/Platform.h"
 
 #include <termios.h>
