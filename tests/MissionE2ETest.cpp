@@ -88,6 +88,9 @@ TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessEachWithReviewAndHighScore)
         }
         x.run(std::string("xdotool ") + (mission == 1 ? "keydown Up sleep 8 keyup Up " : "") +
               "keydown space sleep 0.6 keyup space key Escape");
+        ASSERT_TRUE(game.waitFor("Mission Review:", 20000)) << game.output();
+        EXPECT_EQ(x.run("xdotool search --onlyvisible --name '^Vantreal - Oncoraider$'"), "")
+            << "the window of mission " << mission << " is still on the screen";
         EXPECT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 20000))
             << game.output();
         const std::string health = mission == 1 ? "[0-9]{1,2}(\\.[0-9]+)?" : "100";
@@ -103,6 +106,44 @@ TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessEachWithReviewAndHighScore)
     }
     EXPECT_EQ(xtools::run("head -n 3 " + dir + "/highscores.vxr"), "ace 0\nbo 0\nold1 -1\n");
     EXPECT_TRUE(game.waitFor(menuEnd) && game.waitExit(15000) == 0) << game.output();
+}
+
+// Polls the window's size until it is the one wanted; the size it has last otherwise.
+static std::string awaitSize(const xtools::Display& x, const std::string& window,
+                             const std::string& size)
+{
+    std::string geometry;
+    for (int tries = 0; tries < 100; ++tries) {
+        const std::string out = x.run("xdotool getwindowgeometry " + window);
+        const std::size_t at = out.find("Geometry: ");
+        geometry = at == std::string::npos ? "" : out.substr(at + 10, out.find('\n', at) - at - 10);
+        if (geometry == size)
+            break;
+        xtools::pause(100);
+    }
+    return geometry;
+}
+
+// A window of the size asked for, F11 to full screen and back, and ESC still ends the mission.
+TEST_F(MissionEndToEnd, WindowModeAndF11)
+{
+    const std::pair<std::string, std::string> cases[] = {{"--window", "800x600"},
+                                                         {"--window=1024x768", "1024x768"}};
+    for (const auto& [option, size] : cases) {
+        pty::Process game(ONCORAIDER_BINARY, {dir, {option, "-display", server.name()}, false});
+        ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
+        game.send("m");
+        const std::string window = x.waitForWindow("Vantreal - Oncoraider");
+        ASSERT_FALSE(window.empty()) << game.output();
+        EXPECT_EQ(awaitSize(x, window, size), size) << option;
+        x.run("xdotool windowfocus --sync " + window + " key F11");
+        EXPECT_EQ(awaitSize(x, window, "1920x1080"), "1920x1080") << option;
+        x.run("xdotool key F11");
+        EXPECT_EQ(awaitSize(x, window, size), size) << option;
+        x.run("xdotool key Escape");
+        EXPECT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 20000))
+            << game.output();
+    }
 }
 
 TEST_F(MissionEndToEnd, WithoutADisplayTheMenuSaysWhyAndCarriesOn)

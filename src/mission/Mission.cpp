@@ -106,9 +106,9 @@ void setFixedState()
 void spawn(const std::vector<uint32_t>& successors)
 {
     float start[3] = {0.0f, 0.0f, 0.0f};
-    bronchiGraph.nodePosition(0, start);
+    bronchiGraph().nodePosition(0, start);
     if (!successors.empty())
-        bronchiGraph.nodePosition(successors.front(), start);
+        bronchiGraph().nodePosition(successors.front(), start);
     ship = Schiff(Vektor3D(start[0], start[1], start[2]), Vektor3D(0.0, 1.0, 0.0),
                   Vektor3D(0.0, 0.0, 1.0), Vektor3D(0.0, 0.0, 0.0), Vektor3D(0.0, 0.0, 0.0));
 
@@ -149,7 +149,7 @@ void refuseMission(const std::string& reason)
 std::string missingWorld()
 {
     float node0[3];
-    if (bronchiGraph.edgeCount() == 0 || !bronchiGraph.nodePosition(0, node0))
+    if (bronchiGraph().edgeCount() == 0 || !bronchiGraph().nodePosition(0, node0))
         return "the airway map \"./Bronchi.gra\" is missing or holds no airways.";
     return {};
 }
@@ -190,6 +190,8 @@ void review()
 }
 
 }  // namespace
+
+MissionSettings missionSettings;
 
 FrameHooks frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};
 
@@ -277,9 +279,10 @@ void runMission(int argc, char* argv[])
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(0, 0);
-    glutInitWindowSize(800, 600);
+    glutInitWindowSize(missionSettings.windowWidth, missionSettings.windowHeight);
     glutCreateWindow("Vantreal - Oncoraider");
-    glutFullScreen();
+    if (missionSettings.fullScreen)
+        glutFullScreen();
     platform::listenToMissionKeys();
 
     glutReshapeFunc(onReshape);
@@ -288,7 +291,7 @@ void runMission(int argc, char* argv[])
     setUpMissionGl();
 
     std::vector<uint32_t> successors;
-    bronchiGraph.successors(0, successors);
+    bronchiGraph().successors(0, successors);
     spawn(successors);
 
     frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};

@@ -1,6 +1,14 @@
 // One mission, from the countdown in the console to the review and the high-score offer.
 #pragma once
 
+// How this run's missions are played, from the command line; the defaults are the game's own.
+struct MissionSettings {
+    bool fullScreen = true;
+    int windowWidth = 800;  // the size the window is created with
+    int windowHeight = 600;
+};
+extern MissionSettings missionSettings;
+
 // Plays one mission with main's own arguments and returns after the player's ENTER.
 // Without an airway map or a display with OpenGL it says why and plays nothing.
 void runMission(int argc, char* argv[]);
