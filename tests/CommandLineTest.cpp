@@ -6,6 +6,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -118,6 +119,47 @@ TEST_F(Binary, HelpVersionAndUnknownOptionsAnswerAtOnceAndTouchNoFile)
     EXPECT_EQ(bogus.out, "") << "the map is not even loaded";
     EXPECT_EQ(bogus.err, "oncoraider: unknown option --bogus (see oncoraider --help)\n");
     EXPECT_FALSE(fs::exists(dir + "/highscores.vxr"));
+}
+
+// The committed recording: any change to the rules that alters a flown mission shows here.
+TEST_F(Binary, TheCommittedRecordingVerifiesToItsNumbers)
+{
+    const Outcome verified =
+        run("--verify " ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl");
+    EXPECT_EQ(verified.status, 0) << verified.err;
+    EXPECT_EQ(verified.out, "Mission Review:\n---------------\nShots: 90\nHits:  37\n"
+                            "-------------------\nRatio: 41.1111 %\nHealth: 42.12 %\n"
+                            "-------------------\nTotal Points: 64069\n\n");
+}
+
+TEST_F(Binary, ABadRecordingIsRefusedInOneLine)
+{
+    std::ifstream committed(ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl");
+    const std::string flown{std::istreambuf_iterator<char>(committed), {}};
+    const std::string header = "oncoraider-replay 1\nseed 1\nend-phase-ms 0\n";
+    std::string tenMillionFrames = header;
+    for (int i = 0; i < 10000000; ++i)
+        tenMillionFrames += "26\n";
+    const std::pair<const char*, std::string> files[] = {
+        {"empty", ""},
+        {"truncated", flown.substr(0, flown.size() / 2)},
+        {"garbage", "\x89PNG\r\n\x1a\n\0\0"},
+        {"version", "oncoraider-replay 9\n"},
+        {"long-frame", header + "1000000000\n"},
+        {"many-frames", tenMillionFrames},
+        {"no-such-key", header + "26 UP TURBO\n"},
+    };
+    for (const auto& [name, content] : files)
+        std::ofstream(dir + "/" + name, std::ios::binary) << content;
+    for (const char* name : {"missing", "empty", "truncated", "garbage", "version", "long-frame",
+                             "many-frames", "no-such-key"}) {
+        const Outcome verified = run(std::string("--verify ") + name);
+        EXPECT_EQ(verified.status, 2) << name;
+        EXPECT_EQ(verified.out, "") << name;
+        EXPECT_EQ(verified.err.rfind(std::string("oncoraider: ") + name + ": ", 0), 0u)
+            << verified.err;
+        EXPECT_EQ(std::count(verified.err.begin(), verified.err.end(), '\n'), 1) << verified.err;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -144,6 +145,50 @@ TEST_F(MissionEndToEnd, WindowModeAndF11)
         EXPECT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 20000))
             << game.output();
     }
+}
+
+// The last review's numbers, from "Shots:" to the points, with plain line ends.
+static std::string reviewNumbers(std::string output)
+{
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    const std::size_t from = output.rfind("Shots: ");
+    const std::size_t to = output.find("\n\n", from);
+    return from == std::string::npos || to == std::string::npos ? "" : output.substr(from, to - from);
+}
+
+// Flown into the wall with missiles fired, recorded, then played back in the window and verified.
+TEST_F(MissionEndToEnd, ARecordedMissionReplaysAndVerifiesToItsReview)
+{
+    std::string flown;
+    {
+        pty::Process game(ONCORAIDER_BINARY,
+                          {dir, {"--record", "flight.rpl", "-display", server.name()}, false});
+        ASSERT_TRUE(game.waitFor(menuEnd));
+        game.send("m");
+        const std::string window = x.waitForWindow("Vantreal - Oncoraider");
+        ASSERT_FALSE(window.empty()) << game.output();
+        x.run("xdotool windowfocus --sync " + window +
+              " keydown Up sleep 8 keyup Up keydown space sleep 2.5 keyup space key Escape");
+        ASSERT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 20000))
+            << game.output();
+        flown = reviewNumbers(game.output());
+        game.send("ace\r\r\x1b");
+        EXPECT_EQ(game.waitExit(15000), 0) << game.output();
+    }
+    EXPECT_NE(flown.find("Shots: 0\n"), 0u) << "missiles were fired: " << flown;
+    EXPECT_EQ(flown.find("Health: 100 %"), std::string::npos) << "the wall was touched: " << flown;
+
+    pty::Process replay(ONCORAIDER_BINARY,
+                        {dir, {"--replay", "flight.rpl", "-display", server.name()}, false});
+    ASSERT_TRUE(replay.waitFor("(Press [ENTER] to continue)", 40000)) << replay.output();
+    EXPECT_EQ(reviewNumbers(replay.output()), flown);
+    EXPECT_EQ(replay.output().find("Please enter your name"), std::string::npos) << "no score offer";
+    replay.send("\r");
+    EXPECT_EQ(replay.waitExit(15000), 0) << replay.output();
+
+    const std::string verified =
+        xtools::run("cd " + dir + " && " ONCORAIDER_BINARY " --verify flight.rpl");
+    EXPECT_EQ(reviewNumbers(verified), flown);
 }
 
 TEST_F(MissionEndToEnd, WithoutADisplayTheMenuSaysWhyAndCarriesOn)

@@ -26,6 +26,25 @@ bool parseSize(const std::string& text, int& width, int& height)
            parseSide(text.substr(x + 1), height);
 }
 
+// "--record FILE" or "--record=FILE": the file, or an error when none is given.
+std::string takeFile(const std::string& option, const std::string& arg, int& i, int argc,
+                     char* argv[], std::string& file)
+{
+    if (arg.size() > option.size()) {
+        file = arg.substr(option.size() + 1);
+    } else if (i + 1 < argc) {
+        file = argv[++i];
+    }
+    if (file.empty())
+        return "oncoraider: " + option + " needs a file name" + seeHelp;
+    return {};
+}
+
+bool isOption(const std::string& arg, const std::string& option)
+{
+    return arg == option || arg.rfind(option + "=", 0) == 0;
+}
+
 }  // namespace
 
 std::string parseCommandLine(int argc, char* argv[], CommandLine& options)
@@ -46,12 +65,23 @@ std::string parseCommandLine(int argc, char* argv[], CommandLine& options)
             options.fullScreen = false;
             if (!parseSize(arg.substr(9), options.windowWidth, options.windowHeight))
                 problem = "oncoraider: --window= wants WIDTHxHEIGHT, such as --window=1024x768";
+        } else if (isOption(arg, "--record")) {
+            problem = takeFile("--record", arg, i, argc, argv, options.recordFile);
+        } else if (isOption(arg, "--replay")) {
+            problem = takeFile("--replay", arg, i, argc, argv, options.replayFile);
+        } else if (isOption(arg, "--verify")) {
+            problem = takeFile("--verify", arg, i, argc, argv, options.verifyFile);
         } else {
             problem = "oncoraider: unknown option " + arg + seeHelp;
         }
         if (!problem.empty())
             return problem;
     }
+    const int replayModes = !options.recordFile.empty() + !options.replayFile.empty() +
+                            !options.verifyFile.empty();
+    if (replayModes > 1)
+        return std::string("oncoraider: --record, --replay and --verify go one at a time") +
+               seeHelp;
     return {};
 }
 
@@ -64,6 +94,11 @@ Vantreal - Oncoraider: fly through the airways of a lung and destroy the tumor.
 Options:
   --window           play every mission in an 800 x 600 window instead of full screen
   --window=WxH       play in a window of W x H pixels, such as --window=1024x768
+  --record FILE      record every mission of the run: the first to FILE, later ones to
+                     FILE with -2, -3, ... before its extension
+  --replay FILE      play a recorded mission back in the mission window (only ESC is read)
+  --verify FILE      recompute a recorded mission and print its review; exit status 0 for
+                     a complete, consistent recording, 2 otherwise
   --help             print this help and exit
   --version          print the version and exit
 Other arguments go to the windowing library at every mission (-display NAME, -geometry WxH+X+Y).

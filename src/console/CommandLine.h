@@ -10,6 +10,9 @@ struct CommandLine {
     bool fullScreen = true;
     int windowWidth = 800;
     int windowHeight = 600;
+    std::string recordFile;
+    std::string replayFile;
+    std::string verifyFile;
     // The program name and every argument the game does not take, in their order.
     std::vector<std::string> passOn;
 };
