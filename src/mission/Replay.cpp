@@ -56,6 +56,8 @@ std::string checkRecording(const std::string& file, Recording& recording)
     if (!in)
         return file + ": cannot open the file";
     std::string problem = readRecording(in, recording);
+    if (problem.empty() && bronchiGraph().edgeCount() == 0)
+        problem = "no airway map in ./Bronchi.gra to fly it in";
     if (problem.empty())
         problem = fly(recording);
     return problem.empty() ? problem : file + ": " + problem;
@@ -64,11 +66,6 @@ std::string checkRecording(const std::string& file, Recording& recording)
 int verifyRecording(const std::string& file)
 {
     loadBronchiGraphQuietly();
-    if (bronchiGraph().edgeCount() == 0) {
-        std::cerr << "oncoraider: no airway map in ./Bronchi.gra to fly the recording in"
-                  << std::endl;
-        return 2;
-    }
     Recording recording;
     const std::string problem = checkRecording(file, recording);
     if (!problem.empty()) {
