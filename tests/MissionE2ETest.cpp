@@ -78,8 +78,14 @@ TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessEachWithReviewAndHighScore)
         EXPECT_TRUE(
             game.waitFor("Deploying in 3 2 1\r\nif you can read this, press [ALT]+[TAB]\r\n"));
         const std::string window = x.waitForWindow("Vantreal - Oncoraider");
-        const std::string geometry = x.run("xdotool getwindowgeometry " + window);
-        EXPECT_NE(geometry.find(" 1920x1080"), std::string::npos) << "full screen";
+        // It may show at its first size before the switch to full screen arrives.
+        std::string geometry = x.run("xdotool getwindowgeometry " + window);
+        for (int tries = 0; tries < 60 && geometry.find(" 1920x1080") == std::string::npos;
+             ++tries) {
+            xtools::pause(250);
+            geometry = x.run("xdotool getwindowgeometry " + window);
+        }
+        EXPECT_NE(geometry.find(" 1920x1080"), std::string::npos) << "full screen: " << geometry;
         x.pointAt(window);
         // Keys count once the main loop draws.
         int tries = 0;
