@@ -196,7 +196,8 @@ TEST_F(WineGame, MenuTableMissionReviewNameTableFileAndQuit)
               std::string::npos)
         << review;
     EXPECT_NE(review.find("Health: 100 %\n"), std::string::npos) << review;
-    EXPECT_TRUE(x.waitForWindow(title).empty()) << "the window outlived its mission";
+    EXPECT_EQ(x.run("xdotool search --onlyvisible --name '^" + title + "$'"), "")
+        << "the window outlived its mission";
 
     console.type("Winx");
     console.keys("BSpace e Enter");
