@@ -174,7 +174,7 @@ TEST_F(WineGame, ArchiveHoldsTheGameTheMapAndTheReadme)
     EXPECT_EQ(std::filesystem::path(dir).filename().string().rfind("oncoraider-", 0), 0u);
 }
 
-TEST_F(WineGame, MenuTableMissionReviewNameTableFileAndQuit)
+TEST_F(WineGame, MenuTableTwoMissionsReviewsNamesTableFileAndQuit)
 {
     Terminal console(dir, game());
     ASSERT_TRUE(console.waitFor(menuEnd, 60000)) << console.lastScreen();
@@ -214,6 +214,22 @@ TEST_F(WineGame, MenuTableMissionReviewNameTableFileAndQuit)
     EXPECT_NE(console.lastScreen().find("(without any spaces): Wine\n"), std::string::npos);
     EXPECT_EQ(xtools::run("head -n 2 " + dir + "/highscores.vxr"), "Wine 0\nold1 -1\n");
 
+    console.keys("Enter");
+    ASSERT_TRUE(console.waitFor(menuEnd, 20000, "Mission Review:")) << console.lastScreen();
+
+    // freeglut starts afresh for a second mission in the same process.
+    console.keys("m");
+    const std::string second = x.waitForWindow(title);
+    ASSERT_FALSE(second.empty()) << "no second window";
+    ASSERT_TRUE(airwayDrawn(x));
+    x.pointAt(second);
+    x.key("Escape");
+    EXPECT_TRUE(console.waitFor("Please enter your name (without any spaces):"))
+        << console.lastScreen();
+    console.type("bo");
+    console.keys("Enter");
+    EXPECT_TRUE(console.waitFor("HighScores updated!")) << console.lastScreen();
+    EXPECT_EQ(xtools::run("head -n 3 " + dir + "/highscores.vxr"), "Wine 0\nbo 0\nold1 -1\n");
     console.keys("Enter");
     ASSERT_TRUE(console.waitFor(menuEnd, 20000, "Mission Review:")) << console.lastScreen();
     console.keys("Escape");
