@@ -293,6 +293,8 @@ void BM_Frame(benchmark::State& state)
     const int window = glutCreateWindow("Vantreal - Oncoraider");
     glutDisplayFunc([] {});
     glutReshapeFunc(onReshape);
+    // As in a mission: every frame asks the X server for the keyboard's state.
+    platform::listenToMissionKeys();
     setUpMissionGl();
     for (int i = 0; i < 10; ++i)
         glutMainLoopEvent();
@@ -352,6 +354,25 @@ void BM_Frame(benchmark::State& state)
     setCounters(state, "game", after);
     state.counters["missiles"] = static_cast<double>(flightFrames.back().ship.missiles.size());
 }
+// The keyboard's state as a frame reads it: one round trip to the X server.
+void BM_SampleKeyboard(benchmark::State& state)
+{
+    if (!glutReady()) {
+        state.SkipWithError("no DISPLAY: run under Xvfb");
+        return;
+    }
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    const int window = glutCreateWindow("Vantreal - Oncoraider");
+    glutDisplayFunc([] {});
+    platform::listenToMissionKeys();
+    for (auto _ : state)
+        platform::sampleKeyboard();
+    glutDestroyWindow(window);
+    for (int i = 0; i < 10; ++i)
+        glutMainLoopEvent();
+}
+BENCHMARK(BM_SampleKeyboard)->Unit(benchmark::kMicrosecond);
+
 BENCHMARK(BM_Frame)
     ->ArgNames({"w", "h", "missiles"})
     ->Args({1280, 720, 0})

@@ -35,7 +35,7 @@ echo "== load: $(cut -d' ' -f1-3 /proc/loadavg)"
 "$BENCH" --benchmark_filter='RealData|BM_SchiffUpdateWith30Missiles' --benchmark_repetitions=5 \
     --benchmark_report_aggregates_only=true </dev/null
 echo "== load: $(cut -d' ' -f1-3 /proc/loadavg)"
-"$BENCH" --benchmark_filter='Startup|MenuIdle' </dev/null
+"$BENCH" --benchmark_filter='Startup|MenuIdle|VerifyFullMission|SampleKeyboard' </dev/null
 if [ -n "${BEFORE:-}" ] && BEFORE=$(cd "$BEFORE" && pwd); then
     # The same benchmark binary beside the older build finds that build's game.
     mkdir -p "$BEFORE/bench" && cp "$BENCH" "$BEFORE/bench/oncoraider_bench.current"

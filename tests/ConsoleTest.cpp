@@ -74,6 +74,7 @@ TEST_F(ConsoleBinary,
        ScreensAreByteExactKeysOfOnePollAreServedInOrderAndEscOrSigtermRestoreTheTerminal)
 {
     std::ofstream(folder + "/highscores.vxr") << "ann 1200\r\n\r\nbob   -7\r\n";
+    fs::copy_file(ONCORAIDER_SOURCE_DIR "/data/Bronchi.gra", folder + "/Bronchi.gra");
     pty::Process game(ONCORAIDER_BINARY, {folder, {}, false});
     game.send("C");  // typed before the game has the terminal: leaving line mode must not drop it
     for (const auto& [screen, keys] : {std::pair{escapeHint, "\x1b"}, {menu, "\x1bhc"},
@@ -82,6 +83,8 @@ TEST_F(ConsoleBinary,
         game.send(keys);
     }
     EXPECT_EQ(game.waitExit(), 0) << game.output();
+    EXPECT_LT(game.output().find("find Voxel Size...done"), game.output().find("\x1b[H"))
+        << "the map's lines come before the first screen";
     const std::string scores =
         banner + "Highscores:\n-----------\n1: ann (1200)\n2: bob (-7)\n3: - (0)\n4: - (0)\n"
                  "5: - (0)\n6: - (0)\n7: - (0)\n8: - (0)\n9: - (0)\n10: - (0)\n\n" + escapeHint;

@@ -8,6 +8,7 @@
 
 #include "fuzz/BronchiGraphFuzz.cpp"
 #include "fuzz/HighScoresFuzz.cpp"
+#include "fuzz/RecordingFuzz.cpp"
 
 namespace {
 
@@ -17,7 +18,9 @@ TEST(FuzzCorpus, EveryInputKeepsTheLoadersProperties)
 {
     fuzz::onFailure = [](const char* what) { ADD_FAILURE() << input << ": " << what; };
     const std::pair<const char*, int (*)(const uint8_t*, std::size_t)> targets[] = {
-        {"bronchi_graph", fuzz::fuzzBronchiGraph}, {"high_scores", fuzz::fuzzHighScores}};
+        {"bronchi_graph", fuzz::fuzzBronchiGraph},
+        {"high_scores", fuzz::fuzzHighScores},
+        {"recording", fuzz::fuzzRecording}};
     for (const auto& [target, run] : targets) {
         const std::filesystem::path folder =
             std::filesystem::path(ONCORAIDER_SOURCE_DIR) / "tests/fuzz" / target;

@@ -3,6 +3,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -88,6 +89,9 @@ TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessEachWithReviewAndHighScore)
         }
         x.run(std::string("xdotool ") + (mission == 1 ? "keydown Up sleep 8 keyup Up " : "") +
               "keydown space sleep 0.6 keyup space key Escape");
+        ASSERT_TRUE(game.waitFor("Mission Review:", 20000)) << game.output();
+        EXPECT_EQ(x.run("xdotool search --onlyvisible --name '^Vantreal - Oncoraider$'"), "")
+            << "the window of mission " << mission << " is still on the screen";
         EXPECT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 20000))
             << game.output();
         const std::string health = mission == 1 ? "[0-9]{1,2}(\\.[0-9]+)?" : "100";
@@ -103,6 +107,88 @@ TEST_F(MissionEndToEnd, ThreeMissionsInOneProcessEachWithReviewAndHighScore)
     }
     EXPECT_EQ(xtools::run("head -n 3 " + dir + "/highscores.vxr"), "ace 0\nbo 0\nold1 -1\n");
     EXPECT_TRUE(game.waitFor(menuEnd) && game.waitExit(15000) == 0) << game.output();
+}
+
+// Polls the window's size until it is the one wanted; the size it has last otherwise.
+static std::string awaitSize(const xtools::Display& x, const std::string& window,
+                             const std::string& size)
+{
+    std::string geometry;
+    for (int tries = 0; tries < 100; ++tries) {
+        const std::string out = x.run("xdotool getwindowgeometry " + window);
+        const std::size_t at = out.find("Geometry: ");
+        geometry = at == std::string::npos ? "" : out.substr(at + 10, out.find('\n', at) - at - 10);
+        if (geometry == size)
+            break;
+        xtools::pause(100);
+    }
+    return geometry;
+}
+
+// A window of the size asked for, F11 to full screen and back, and ESC still ends the mission.
+TEST_F(MissionEndToEnd, WindowModeAndF11)
+{
+    const std::pair<std::string, std::string> cases[] = {{"--window", "800x600"},
+                                                         {"--window=1024x768", "1024x768"}};
+    for (const auto& [option, size] : cases) {
+        pty::Process game(ONCORAIDER_BINARY, {dir, {option, "-display", server.name()}, false});
+        ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
+        game.send("m");
+        const std::string window = x.waitForWindow("Vantreal - Oncoraider");
+        ASSERT_FALSE(window.empty()) << game.output();
+        EXPECT_EQ(awaitSize(x, window, size), size) << option;
+        x.run("xdotool windowfocus --sync " + window + " key F11");
+        EXPECT_EQ(awaitSize(x, window, "1920x1080"), "1920x1080") << option;
+        x.run("xdotool key F11");
+        EXPECT_EQ(awaitSize(x, window, size), size) << option;
+        x.run("xdotool key Escape");
+        EXPECT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 20000))
+            << game.output();
+    }
+}
+
+// The last review's numbers, from "Shots:" to the points, with plain line ends.
+static std::string reviewNumbers(std::string output)
+{
+    output.erase(std::remove(output.begin(), output.end(), '\r'), output.end());
+    const std::size_t from = output.rfind("Shots: ");
+    const std::size_t to = output.find("\n\n", from);
+    return from == std::string::npos || to == std::string::npos ? "" : output.substr(from, to - from);
+}
+
+// Flown into the wall with missiles fired, recorded, then played back in the window and verified.
+TEST_F(MissionEndToEnd, ARecordedMissionReplaysAndVerifiesToItsReview)
+{
+    std::string flown;
+    {
+        pty::Process game(ONCORAIDER_BINARY,
+                          {dir, {"--record", "flight.rpl", "-display", server.name()}, false});
+        ASSERT_TRUE(game.waitFor(menuEnd));
+        game.send("m");
+        const std::string window = x.waitForWindow("Vantreal - Oncoraider");
+        ASSERT_FALSE(window.empty()) << game.output();
+        x.run("xdotool windowfocus --sync " + window +
+              " keydown Up sleep 8 keyup Up keydown space sleep 2.5 keyup space key Escape");
+        ASSERT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 20000))
+            << game.output();
+        flown = reviewNumbers(game.output());
+        game.send("ace\r\r\x1b");
+        EXPECT_EQ(game.waitExit(15000), 0) << game.output();
+    }
+    EXPECT_NE(flown.find("Shots: 0\n"), 0u) << "missiles were fired: " << flown;
+    EXPECT_EQ(flown.find("Health: 100 %"), std::string::npos) << "the wall was touched: " << flown;
+
+    pty::Process replay(ONCORAIDER_BINARY,
+                        {dir, {"--replay", "flight.rpl", "-display", server.name()}, false});
+    ASSERT_TRUE(replay.waitFor("(Press [ENTER] to continue)", 40000)) << replay.output();
+    EXPECT_EQ(reviewNumbers(replay.output()), flown);
+    EXPECT_EQ(replay.output().find("Please enter your name"), std::string::npos) << "no score offer";
+    replay.send("\r");
+    EXPECT_EQ(replay.waitExit(15000), 0) << replay.output();
+
+    const std::string verified =
+        xtools::run("cd " + dir + " && " ONCORAIDER_BINARY " --verify flight.rpl");
+    EXPECT_EQ(reviewNumbers(verified), flown);
 }
 
 TEST_F(MissionEndToEnd, WithoutADisplayTheMenuSaysWhyAndCarriesOn)

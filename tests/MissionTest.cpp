@@ -25,7 +25,7 @@ std::vector<float> fog;
 template <class Point> std::vector<double> xyz(const Point& p) { return {p.x, p.y, p.z}; }
 
 using B = BObject;
-const std::pair<int, void (B::*)(int)> flightKeys[] = {
+const std::pair<int, void (B::*)(int)> impulseKeys[] = {
     {key::up, &B::forwardImpulse}, {key::down, &B::backwardImpulse},
     {key::left, &B::leftSideImpulse}, {key::right, &B::rightSideImpulse},
     {key::a, &B::yawLeftImpulse}, {key::d, &B::yawRightImpulse},
@@ -97,8 +97,8 @@ TEST_F(FrameTick, KeysActInTableOrderThenTheFlaggedHitIsScoredWithANewTumor)
         ship.tumorHit = true;
         Schiff expected = ship;
         for (int i = half; i < 12; i += 2) {
-            platform::keyDown(flightKeys[i].first);
-            (expected.*flightKeys[i].second)(26);
+            platform::keyDown(impulseKeys[i].first);
+            (expected.*impulseKeys[i].second)(26);
         }
         expected.fire();
         const WallVertex& v = BronchiMesh[unsigned(std::rand()) % wallTriangleCount].vertex[0];

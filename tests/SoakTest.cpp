@@ -58,6 +58,9 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
             flySecond(x, second);
         }
         x.run(mission == 1 ? "xdotool keyup space" : "xdotool keyup space key Escape");
+        ASSERT_TRUE(game.waitFor("Mission Review:", 30000)) << game.output().substr(start);
+        EXPECT_EQ(x.run("xdotool search --onlyvisible --name '^Vantreal - Oncoraider$'"), "")
+            << "the window of mission " << mission << " is still on the screen";
         ASSERT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 30000))
             << "no review, or the ship was destroyed in mission " << mission << "\n"
             << game.output().substr(start);

@@ -36,6 +36,18 @@ void Schiff::fire() {
     backwardImpulse(500);
 }
 
+void Schiff::markTumorHit() {
+    bool reached = false;
+    for (const Missile& missile : missiles) {
+        if ((missile.position - target) <= 2.0) {
+            reached = true;
+        }
+    }
+    if (reached) {
+        tumorHit = true;
+    }
+}
+
 void Schiff::updateHudOrigin() {
     hudOrigin = position + forward * 2.0;
     refreshSide();

@@ -27,6 +27,9 @@ public:
     void update(int ms);
     // Launch from one unit ahead with the ship's frame and velocities, then recoil.
     void fire();
+    // The hit test of the drawing pass, which needs no GL: raises tumorHit when a missile is
+    // within 2.0 of target. The frame tick scores the hit in the next frame.
+    void markTumorHit();
     void updateHudOrigin();
     // glVertex3d at hudOrigin + side*a + up*b + forward*c, added in that order.
     void hudVertex(double a, double b, double c) const;

@@ -6,8 +6,11 @@
 #include <cstdlib>
 
 #include "mission/MissionState.h"
+#include "mission/Recording.h"
 #include "platform/Platform.h"
 #include "world/BronchiMesh.h"
+
+namespace key = platform::key;
 
 namespace {
 
@@ -18,43 +21,75 @@ bool shipAlive()
     return ship.timeLeft > 0 && ship.health > 0;
 }
 
-// The flight keys, tested in this order every frame; every impulse gets the frame's length.
-void readFlightKeys()
+const Recording* replay = nullptr;
+std::size_t replayed = 0;  // frames of the recording played so far
+RecordingWriter* recorder = nullptr;
+
+// The flight keys that count in this frame, asked in table order.
+FlightKeys readFlightKeys()
 {
-    using platform::keyPressed;
-    namespace key = platform::key;
-    const int ms = frameMillis;
     platform::sampleKeyboard();
-    if (keyPressed(key::escape))
-        frameHooks.leaveMainLoop();  // the rest of the frame still runs
-    if (keyPressed(key::up))
-        ship.forwardImpulse(ms);
-    if (keyPressed(key::down))
-        ship.backwardImpulse(ms);
-    if (keyPressed(key::left))
-        ship.leftSideImpulse(ms);
-    if (keyPressed(key::right))
-        ship.rightSideImpulse(ms);
-    if (keyPressed(key::a))
-        ship.yawLeftImpulse(ms);
-    if (keyPressed(key::d))
-        ship.yawRightImpulse(ms);
-    if (keyPressed(key::w))
-        ship.pitchDownImpulse(ms);
-    if (keyPressed(key::s))
-        ship.pitchUpImpulse(ms);
-    if (keyPressed(key::q))
-        ship.rollLeftImpulse(ms);
-    if (keyPressed(key::e))
-        ship.rollRightImpulse(ms);
-    if (keyPressed(key::r))
-        ship.upImpulse(ms);
-    if (keyPressed(key::f))
-        ship.downImpulse(ms);
-    if (keyPressed(key::space)) {
-        if (ship.fireCooldown < 0)
-            shotCount += 1;
-        ship.fire();
+    FlightKeys keys = 0;
+    for (int k = 0; k < flightKeyCount; ++k) {
+        if (platform::keyPressed(flightKeys[k].code))
+            keys |= 1u << k;
+    }
+    return keys;
+}
+
+// The keys' actions in table order; every impulse gets the frame's length.
+void actOnFlightKeys(FlightKeys keys)
+{
+    for (int k = 0; k < flightKeyCount; ++k) {
+        if ((keys >> k & 1u) == 0)
+            continue;
+        const int ms = frameMillis;
+        switch (flightKeys[k].code) {
+        case key::escape:
+            frameHooks.leaveMainLoop();  // the rest of the frame still runs
+            break;
+        case key::up:
+            ship.forwardImpulse(ms);
+            break;
+        case key::down:
+            ship.backwardImpulse(ms);
+            break;
+        case key::left:
+            ship.leftSideImpulse(ms);
+            break;
+        case key::right:
+            ship.rightSideImpulse(ms);
+            break;
+        case key::a:
+            ship.yawLeftImpulse(ms);
+            break;
+        case key::d:
+            ship.yawRightImpulse(ms);
+            break;
+        case key::w:
+            ship.pitchDownImpulse(ms);
+            break;
+        case key::s:
+            ship.pitchUpImpulse(ms);
+            break;
+        case key::q:
+            ship.rollLeftImpulse(ms);
+            break;
+        case key::e:
+            ship.rollRightImpulse(ms);
+            break;
+        case key::r:
+            ship.upImpulse(ms);
+            break;
+        case key::f:
+            ship.downImpulse(ms);
+            break;
+        case key::space:
+            if (ship.fireCooldown < 0)
+                shotCount += 1;
+            ship.fire();
+            break;
+        }
     }
 }
 
@@ -103,14 +138,37 @@ void frameTick()
     const int t = platform::elapsedMillis();
     frameMillis += t - lastClock;
     lastClock = t;
-    if (frameMillis <= 25) {
+    const bool replaying = replay != nullptr && replayed < replay->frames.size();
+    const int due = replaying ? replay->frames[replayed].millis : 26;
+    if (frameMillis < due) {
         // GLUT would call again at once; sleep so that the next call finds the frame due.
-        platform::sleepMillis(26 - frameMillis);
+        platform::sleepMillis(due - frameMillis);
         return;
     }
 
+    FlightKeys keys = 0;
+    if (replaying) {
+        frameMillis = replay->frames[replayed].millis;
+        keys = replay->frames[replayed].keys;
+        ++replayed;
+        platform::sampleKeyboard();
+        if (platform::keyPressed(key::escape))
+            frameHooks.leaveMainLoop();
+    } else if (replay != nullptr) {
+        frameHooks.leaveMainLoop();  // a recording that stops short of its end
+    } else if (shipAlive()) {
+        keys = readFlightKeys();
+    }
+    if (recorder != nullptr)
+        recorder->writeFrame(frameMillis, keys);
+    playFrame(keys);
+    platform::sleepMillis(5);
+}
+
+void playFrame(FlightKeys keys)
+{
     if (shipAlive())
-        readFlightKeys();
+        actOnFlightKeys(keys);
     frameHooks.beginFrame(std::fabs(fogPhase));
     advanceFog();
     touchWall();
@@ -131,7 +189,16 @@ void frameTick()
     if (!alive)
         endMillis += frameMillis;
     frameHooks.swapBuffers();
-
     frameMillis = 0;
-    platform::sleepMillis(5);
+}
+
+void playRecording(const Recording* recording)
+{
+    replay = recording;
+    replayed = 0;
+}
+
+void recordFrames(RecordingWriter* writer)
+{
+    recorder = writer;
 }

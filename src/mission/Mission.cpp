@@ -15,6 +15,7 @@
 #include "console/Menu.h"
 #include "mission/FrameTick.h"
 #include "mission/MissionState.h"
+#include "mission/Recording.h"
 #include "platform/Platform.h"
 #include "platform/Window.h"
 #include "world/BronchiMesh.h"
@@ -101,20 +102,28 @@ void setFixedState()
     glFogfv(GL_FOG_COLOR, fogColour);
 }
 
-// The ship at the first successor of node 0 (node 0 itself when it has none), then the first
-// tumor seeded from the clock.
-void spawn(const std::vector<uint32_t>& successors)
+}  // namespace
+
+unsigned spawnMission(const Recording* recording)
 {
+    std::vector<uint32_t> successors;
+    bronchiGraph().successors(0, successors);
+    // The ship at the first successor of node 0, node 0 itself when it has none.
     float start[3] = {0.0f, 0.0f, 0.0f};
-    bronchiGraph.nodePosition(0, start);
+    bronchiGraph().nodePosition(0, start);
     if (!successors.empty())
-        bronchiGraph.nodePosition(successors.front(), start);
+        bronchiGraph().nodePosition(successors.front(), start);
     ship = Schiff(Vektor3D(start[0], start[1], start[2]), Vektor3D(0.0, 1.0, 0.0),
                   Vektor3D(0.0, 0.0, 1.0), Vektor3D(0.0, 0.0, 0.0), Vektor3D(0.0, 0.0, 0.0));
 
+    // The first tumor's place comes from the clock: the time since the previous mission's start.
     const int t = platform::elapsedMillis();
-    std::srand(static_cast<unsigned int>(t - lastClock));
+    const unsigned seed =
+        recording != nullptr ? recording->seed : static_cast<unsigned int>(t - lastClock);
+    std::srand(seed);
     lastClock = t;
+    if (recording != nullptr)
+        endMillis = recording->carriedEndMillis;
 
     const unsigned int i = static_cast<unsigned int>(std::rand()) % wallTriangleCount;
     const WallVertex& v = BronchiMesh[i].vertex[0];
@@ -122,7 +131,10 @@ void spawn(const std::vector<uint32_t>& successors)
     ship.target = targetTumor.position;
     fadingTumor = Tumor();
     fadingTumor.size = 0.0f;
+    return seed;
 }
+
+namespace {
 
 void waitForEnter()
 {
@@ -149,7 +161,7 @@ void refuseMission(const std::string& reason)
 std::string missingWorld()
 {
     float node0[3];
-    if (bronchiGraph.edgeCount() == 0 || !bronchiGraph.nodePosition(0, node0))
+    if (bronchiGraph().edgeCount() == 0 || !bronchiGraph().nodePosition(0, node0))
         return "the airway map \"./Bronchi.gra\" is missing or holds no airways.";
     return {};
 }
@@ -169,9 +181,60 @@ void offerScore(int points)
     }
 }
 
-void review()
+// Writes the recording of the mission about to start, when the run records.
+class MissionRecorder {
+public:
+    void start(unsigned seed, int carriedEndMillis)
+    {
+        if (missionSettings.recordFile.empty())
+            return;
+        ++missions;
+        const std::string path = recordingPath(missionSettings.recordFile, missions);
+        Recording header;
+        header.seed = seed;
+        header.carriedEndMillis = carriedEndMillis;
+        const std::string problem = writer.start(path, header);
+        if (problem.empty())
+            recordFrames(&writer);
+        else
+            std::cout << "Not recording to " << path << ": " << problem << std::endl;
+    }
+
+    // As soon as the mission is over; what went wrong is told after the review.
+    void finish()
+    {
+        if (missionSettings.recordFile.empty())
+            return;
+        recordFrames(nullptr);
+        problem = writer.finish();
+    }
+
+    void tell() const
+    {
+        if (!problem.empty())
+            std::cout << "The recording is not complete: " << problem << std::endl << std::endl;
+    }
+
+private:
+    int missions = 0;
+    RecordingWriter writer;
+    std::string problem;
+};
+
+MissionRecorder recorder;
+
+}  // namespace
+
+void resetMissionCounters()
 {
-    platform::clearConsole();
+    fogPhase = 0.0f;
+    clearOfWall = true;
+    shotCount = 0;
+    hitCount = 0;
+}
+
+void printReview()
+{
     std::cout << "Mission Review:" << std::endl << "---------------" << std::endl;
     if (shipSurvived(ship.health)) {
         const MissionScore score = scoreMission(shotCount, hitCount, ship.health);
@@ -183,13 +246,12 @@ void review()
                   << "-------------------" << std::endl
                   << "Total Points: " << score.points << std::endl
                   << std::endl;
-        offerScore(score.points);
     } else {
         std::cout << "Ship destroyed... Mission failed! (shame on you...)" << std::endl << std::endl;
     }
 }
 
-}  // namespace
+MissionSettings missionSettings;
 
 FrameHooks frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};
 
@@ -250,10 +312,7 @@ void runMission(int argc, char* argv[])
         return;
     }
 
-    fogPhase = 0.0f;
-    clearOfWall = true;
-    shotCount = 0;
-    hitCount = 0;
+    resetMissionCounters();
 
     platform::clearConsole();
     printBanner();
@@ -277,9 +336,10 @@ void runMission(int argc, char* argv[])
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowPosition(0, 0);
-    glutInitWindowSize(800, 600);
+    glutInitWindowSize(missionSettings.windowWidth, missionSettings.windowHeight);
     glutCreateWindow("Vantreal - Oncoraider");
-    glutFullScreen();
+    if (missionSettings.fullScreen)
+        glutFullScreen();
     platform::listenToMissionKeys();
 
     glutReshapeFunc(onReshape);
@@ -287,17 +347,25 @@ void runMission(int argc, char* argv[])
     glutIdleFunc(frameTick);
     setUpMissionGl();
 
-    std::vector<uint32_t> successors;
-    bronchiGraph.successors(0, successors);
-    spawn(successors);
+    const int carriedEndMillis = endMillis;
+    const unsigned seed = spawnMission(missionSettings.replay);
+    recorder.start(seed, carriedEndMillis);
+    playRecording(missionSettings.replay);
 
     frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};
     leaving = false;
     glutMainLoop();
     // Keys still held when the window closed never see their key-up.
     platform::releaseAllKeys();
+    playRecording(nullptr);
+    recorder.finish();
 
-    review();
+    platform::clearConsole();
+    printReview();
+    // A replayed mission's score was offered when it was flown.
+    if (shipSurvived(ship.health) && missionSettings.replay == nullptr)
+        offerScore(scoreMission(shotCount, hitCount, ship.health).points);
+    recorder.tell();
     waitForEnter();
     holdOn();
 }

@@ -1,11 +1,7 @@
-// The program's own globals, defined in one file because only within a file does C++ fix
-// their order of construction: the airway graph first (its loading lines are the program's
-// first output), then the ship and the two tumors of the mission state.
+// The mission state's globals, defined in one file because only within a file does C++ fix
+// their order of construction: the ship, then the two tumors. (The airway graph is loaded by
+// main, first of all: see world/World.h.)
 #include "mission/MissionState.h"
-
-#include "world/BronchiGraph.h"
-
-BronchiGraph bronchiGraph("./Bronchi.gra");
 
 Schiff ship;
 Tumor targetTumor;

@@ -23,17 +23,10 @@ void Schiff::placeCamera() {
 }
 
 void Schiff::drawMissilesAndHud() {
-    // The hit is only recorded here; the frame tick scores it in the next frame.
-    bool reached = false;
     for (Missile& missile : missiles) {
         missile.draw();
-        if ((missile.position - target) <= 2.0) {
-            reached = true;
-        }
     }
-    if (reached) {
-        tumorHit = true;
-    }
+    markTumorHit();
 
     // Display coordinates: a to the left of the screen, b up; every vertex has c = 0.
     glDepthFunc(GL_ALWAYS);

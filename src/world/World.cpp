@@ -1,11 +1,37 @@
-// The game's wall test: the collision query over the global graph and the real wall table.
+// The game's airway graph and wall test.
 #include "world/World.h"
 
+#include <iostream>
+#include <memory>
+#include <sstream>
+
 #include "world/BronchiMesh.h"
+
+namespace {
+
+std::unique_ptr<const BronchiGraph> graph;
+
+}  // namespace
 
 const WallTable bronchiWall{BronchiMesh,          wallTriangleCount, wallSegmentBase,
                             wallSegmentBaseCount, wallSegmentStart,  wallSegmentStartCount};
 
+const BronchiGraph& bronchiGraph() {
+    if (!graph) {
+        graph = std::make_unique<const BronchiGraph>("./Bronchi.gra");
+    }
+    return *graph;
+}
+
+void loadBronchiGraphQuietly() {
+    std::ostringstream sink;
+    std::streambuf* out = std::cout.rdbuf(sink.rdbuf());
+    std::streambuf* err = std::cerr.rdbuf(sink.rdbuf());
+    bronchiGraph();
+    std::cout.rdbuf(out);
+    std::cerr.rdbuf(err);
+}
+
 bool insideAirway(Vektor3D position) {
-    return insideAirway(bronchiGraph, bronchiWall, position);
+    return insideAirway(bronchiGraph(), bronchiWall, position);
 }

@@ -1,0 +1,50 @@
+// Fuzz target for recordings: any bytes either are refused with a reason, or read as a recording
+// within the bounds, which written out again reads back the same.
+#include <sstream>
+#include <string>
+
+#include "FuzzSupport.h"
+#include "mission/Recording.h"
+
+namespace fuzz {
+
+int fuzzRecording(const uint8_t* data, std::size_t size)
+{
+    std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+    Recording read;
+    const std::string problem = readRecording(in, read);
+    expect(problem.find('\n') == std::string::npos, "a problem is told in one line");
+    if (!problem.empty())
+        return 0;
+    expect(read.frames.size() <= mostFrames, "no more frames than a mission can have");
+    for (const RecordedFrame& frame : read.frames) {
+        expect(frame.millis >= 26 && frame.millis <= longestFrameMillis, "frames within bounds");
+        expect(frame.keys < (1u << flightKeyCount), "only flight keys");
+    }
+    const std::string path = scratchFile("written.rpl", data, 0);
+    RecordingWriter writer;
+    expect(writer.start(path, read).empty(), "a recording can be written");
+    for (const RecordedFrame& frame : read.frames)
+        writer.writeFrame(frame.millis, frame.keys);
+    expect(writer.finish().empty(), "a written recording is complete");
+    std::ifstream written(path);
+    Recording again;
+    expect(readRecording(written, again).empty(), "a written recording reads back");
+    expect(again.seed == read.seed && again.carriedEndMillis == read.carriedEndMillis,
+           "the header reads back the same");
+    bool same = again.frames.size() == read.frames.size();
+    for (std::size_t i = 0; same && i < read.frames.size(); ++i)
+        same = again.frames[i].millis == read.frames[i].millis &&
+               again.frames[i].keys == read.frames[i].keys;
+    expect(same, "the frames read back the same");
+    return 0;
+}
+
+}  // namespace fuzz
+
+#ifdef ONCORAIDER_LIBFUZZER
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    return fuzz::fuzzRecording(data, size);
+}
+#endif
