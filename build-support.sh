@@ -22,3 +22,7 @@ build_tree() {
     cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >/dev/null
     cmake --build "$dir" -j "$(nproc)"
 }
+
+# The Windows game's cross-build (tools/build-windows), and what playing it under Wine needs.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 cmake ninja-build dpkg-dev)
+WINE_PACKAGES=(wine wine64 xvfb xdotool tmux imagemagick)

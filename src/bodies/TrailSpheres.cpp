@@ -8,6 +8,8 @@
 #include <vector>
 
 #include <GL/gl.h>
+// glDrawRangeElements is OpenGL 1.2; some gl.h headers stop at 1.1.
+#include <GL/glext.h>
 
 namespace trail {
 namespace {
