@@ -5,6 +5,8 @@
 //   27 UP SPACE        one line per executed frame: its milliseconds, then the keys that counted
 #include "mission/Recording.h"
 
+#include "platform/Files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -153,7 +155,7 @@ std::string RecordingWriter::finish()
     file_ = nullptr;
     if (failed_ || !closed)
         return "writing " + path_ + ".partial failed (is the disk full?); what was written stays there";
-    if (std::rename((path_ + ".partial").c_str(), path_.c_str()) != 0)
-        return std::string(std::strerror(errno)) + " (the recording stays in " + path_ + ".partial)";
+    if (!platform::moveFileOver(path_ + ".partial", path_))
+        return "cannot rename it to " + path_ + "; the recording stays in " + path_ + ".partial";
     return {};
 }
