@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "platform/Platform.h"
@@ -71,7 +72,8 @@ struct WindowKeys : ::testing::Test {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
         close(reports);
-        x.run("pkill -f 'xmessage -name elsewhere'");
+        if (messagePid > 0)
+            kill(messagePid, SIGTERM);
     }
 
     // Everything the child reported until `mark` arrives (the mark included); "" on time-out.
@@ -88,16 +90,18 @@ struct WindowKeys : ::testing::Test {
         return seen.find(mark) == std::string::npos ? "" : seen;
     }
 
-    // Another X window that takes the focus.
+    // Another X window that takes the focus (ours alone: other tests run beside this one).
     std::string otherWindow()
     {
-        x.run("sh -c 'xmessage -name elsewhere elsewhere >/dev/null 2>&1 &'");
+        const std::string pid = x.run("xmessage -name elsewhere elsewhere >/dev/null 2>&1 & echo $!");
+        messagePid = std::atoi(pid.c_str());
         return x.waitForWindow("elsewhere");
     }
 
     xtools::Server server;
     xtools::Display x{server.name()};
     pid_t child = -1;
+    pid_t messagePid = -1;
     int reports = -1;
     std::string window;
 };
