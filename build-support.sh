@@ -15,7 +15,7 @@ ensure_packages() {
         install -y -qq "${missing[@]}"
 }
 
-GAME_PACKAGES=(g++ cmake ninja-build freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri)
+GAME_PACKAGES=(g++ cmake ninja-build freeglut3-dev libglu1-mesa-dev libgl1-mesa-dev libgl1-mesa-dri libpng-dev)
 
 # build_tree DIR [cmake options...]
 build_tree() {

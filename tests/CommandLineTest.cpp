@@ -63,11 +63,16 @@ TEST(CommandLine, WindowSizesAndWhatGoesToTheWindowingLibrary)
 
 TEST(CommandLine, MalformedOptionsAreNamed)
 {
+    const std::string badSize =
+        "oncoraider: --window= wants WIDTHxHEIGHT, such as --window=1024x768";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--bogus"}, "oncoraider: unknown option --bogus (see oncoraider --help)"},
-        {{"--window=800"}, "oncoraider: --window= wants WIDTHxHEIGHT, such as --window=1024x768"},
-        {{"--window=0x600"}, "oncoraider: --window= wants WIDTHxHEIGHT, such as --window=1024x768"},
-        {{"--window=800x-6"}, "oncoraider: --window= wants WIDTHxHEIGHT, such as --window=1024x768"},
+        {{"--window=800"}, badSize},
+        {{"--window=0x600"}, badSize},
+        {{"--window=800x-6"}, badSize},
+        {{"--record"}, "oncoraider: --record needs a file name (see oncoraider --help)"},
+        {{"--replay", "a", "--verify=b"},
+         "oncoraider: --record, --replay and --verify go one at a time (see oncoraider --help)"},
     };
     for (const auto& [args, problem] : cases)
         EXPECT_EQ(parse(args).problem, problem) << ::testing::PrintToString(args);

@@ -1,22 +1,32 @@
 // airway_picture OUTPUT.png: draws the compiled-in wall table from outside, in front and side
-// views, with a small software rasteriser, for the documentation. Not part of the game.
+// views, with a small software rasteriser, for the documentation.
+// airway_picture --icon SIZE OUTPUT.png: the game's icon, the front view on a dark disc.
+// Not part of the game.
 #include <png.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "world/BronchiMesh.h"
 
 namespace {
 
+constexpr float farAway = 1e30f;
+
 struct Image {
     int width;
     int height;
     std::vector<float> rgb;
     std::vector<float> depth;
-    Image(int w, int h) : width(w), height(h), rgb(static_cast<size_t>(w) * h * 3), depth(static_cast<size_t>(w) * h, 1e30f) {}
+    Image(int w, int h)
+        : width(w), height(h), rgb(static_cast<size_t>(w) * h * 3),
+          depth(static_cast<size_t>(w) * h, farAway)
+    {
+    }
 };
 
 struct View {
@@ -69,9 +79,11 @@ void drawTriangle(Image& img, const WallTriangle& t, const View& view) {
         sz[k] = -dot3(p, view.toward);
     }
     const int x0 = std::max(0, static_cast<int>(std::floor(std::min({sx[0], sx[1], sx[2]}))));
-    const int x1 = std::min(img.width - 1, static_cast<int>(std::ceil(std::max({sx[0], sx[1], sx[2]}))));
+    const int x1 =
+        std::min(img.width - 1, static_cast<int>(std::ceil(std::max({sx[0], sx[1], sx[2]}))));
     const int y0 = std::max(0, static_cast<int>(std::floor(std::min({sy[0], sy[1], sy[2]}))));
-    const int y1 = std::min(img.height - 1, static_cast<int>(std::ceil(std::max({sy[0], sy[1], sy[2]}))));
+    const int y1 =
+        std::min(img.height - 1, static_cast<int>(std::ceil(std::max({sy[0], sy[1], sy[2]}))));
     const float area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
     if (std::abs(area) < 1e-9f) return;
     for (int y = y0; y <= y1; ++y) {
@@ -92,7 +104,13 @@ void drawTriangle(Image& img, const WallTriangle& t, const View& view) {
     }
 }
 
-bool writePng(const Image& img, const char* path) {
+png_byte toByte(float c) {
+    return static_cast<png_byte>(std::lround(255.0f * std::min(1.0f, std::max(0.0f, c))));
+}
+
+// pixels: rows of RGB or, with alpha, RGBA bytes.
+bool writePng(const char* path, int width, int height, bool alpha,
+              const std::vector<png_byte>& pixels) {
     FILE* file = std::fopen(path, "wb");
     if (!file) return false;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -103,44 +121,23 @@ bool writePng(const Image& img, const char* path) {
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(img.width), static_cast<png_uint_32>(img.height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    std::vector<png_byte> row(static_cast<size_t>(img.width) * 3);
-    for (int y = 0; y < img.height; ++y) {
-        for (int x = 0; x < img.width * 3; ++x) {
-            const float c = img.rgb[static_cast<size_t>(y) * img.width * 3 + x];
-            row[static_cast<size_t>(x)] = static_cast<png_byte>(std::lround(255.0f * std::min(1.0f, std::max(0.0f, c))));
-        }
-        png_write_row(png, row.data());
-    }
+    const size_t rowBytes = static_cast<size_t>(width) * (alpha ? 4 : 3);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, pixels.data() + static_cast<size_t>(y) * rowBytes);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    return true;
+    return std::fclose(file) == 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: airway_picture OUTPUT.png\n");
-        return 2;
+void meshBounds(float lower[3], float upper[3]) {
+    for (int k = 0; k < 3; ++k) {
+        lower[k] = farAway;
+        upper[k] = -farAway;
     }
-    const int panel = 640;
-    Image img(panel * 2, 760);
-    for (int y = 0; y < img.height; ++y) {
-        for (int x = 0; x < img.width; ++x) {
-            const float shade = 0.97f - 0.10f * static_cast<float>(y) / static_cast<float>(img.height);
-            const size_t i = (static_cast<size_t>(y) * img.width + x) * 3;
-            img.rgb[i] = shade;
-            img.rgb[i + 1] = shade;
-            img.rgb[i + 2] = shade + 0.01f;
-        }
-    }
-    float lower[3] = {1e30f, 1e30f, 1e30f};
-    float upper[3] = {-1e30f, -1e30f, -1e30f};
     for (const WallTriangle& t : BronchiMesh) {
         for (const WallVertex& v : t.vertex) {
             const float p[3] = {v.x, v.y, v.z};
@@ -150,11 +147,32 @@ int main(int argc, char** argv) {
             }
         }
     }
-    const float centre[3] = {(lower[0] + upper[0]) / 2, (lower[1] + upper[1]) / 2, (lower[2] + upper[2]) / 2};
+}
+
+bool drawDocumentationPicture(const char* path) {
+    const int panel = 640;
+    Image img(panel * 2, 760);
+    for (int y = 0; y < img.height; ++y) {
+        for (int x = 0; x < img.width; ++x) {
+            const float shade =
+                0.97f - 0.10f * static_cast<float>(y) / static_cast<float>(img.height);
+            const size_t i = (static_cast<size_t>(y) * img.width + x) * 3;
+            img.rgb[i] = shade;
+            img.rgb[i + 1] = shade;
+            img.rgb[i + 2] = shade + 0.01f;
+        }
+    }
+    float lower[3];
+    float upper[3];
+    meshBounds(lower, upper);
+    const float centre[3] = {(lower[0] + upper[0]) / 2, (lower[1] + upper[1]) / 2,
+                             (lower[2] + upper[2]) / 2};
     // From the front (the patient's right on the left of the picture, as in a chest film),
     // and from the patient's left side.
-    const View front{{1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {centre[0], centre[1], centre[2]}, 3.3f, panel / 2, 380};
-    const View side{{0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {centre[0], centre[1], centre[2]}, 3.3f, panel + panel / 2, 380};
+    const View front{{1, 0, 0}, {0, 0, 1}, {0, -1, 0}, {centre[0], centre[1], centre[2]},
+                     3.3f, panel / 2, 380};
+    const View side{{0, 1, 0}, {0, 0, 1}, {1, 0, 0}, {centre[0], centre[1], centre[2]},
+                    3.3f, panel + panel / 2, 380};
     for (const View* view : {&front, &side}) {
         Image layer(img.width, img.height);
         layer.rgb = img.rgb;
@@ -167,8 +185,80 @@ int main(int argc, char** argv) {
             }
         }
     }
-    if (!writePng(img, argv[1])) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    std::vector<png_byte> pixels(img.rgb.size());
+    std::transform(img.rgb.begin(), img.rgb.end(), pixels.begin(), toByte);
+    return writePng(path, img.width, img.height, false, pixels);
+}
+
+// The front view filling a dark disc, drawn with 4 x 4 samples a pixel so that the edges and
+// the thin bronchi stay smooth at 48 pixels.
+bool drawIcon(int size, const char* path) {
+    const int samples = 4;
+    Image img(size * samples, size * samples);
+    float lower[3];
+    float upper[3];
+    meshBounds(lower, upper);
+    const float extent = std::max(upper[0] - lower[0], upper[2] - lower[2]);
+    const float disc = img.width / 2.0f;
+    const View front{{1, 0, 0}, {0, 0, 1}, {0, -1, 0},
+                     {(lower[0] + upper[0]) / 2, (lower[1] + upper[1]) / 2,
+                      (lower[2] + upper[2]) / 2},
+                     1.6f * disc / extent, img.width / 2, img.height / 2};
+    std::vector<float> cover(img.depth.size());
+    for (int y = 0; y < img.height; ++y) {
+        for (int x = 0; x < img.width; ++x) {
+            const size_t i = static_cast<size_t>(y) * img.width + x;
+            const float dx = x + 0.5f - disc;
+            const float dy = y + 0.5f - disc;
+            const float r = std::sqrt(dx * dx + dy * dy) / disc;
+            cover[i] = r <= 1.0f ? 1.0f : 0.0f;
+            // Deep blue, lighter towards the rim, like the far end of a lit tube.
+            const float glow = 0.10f + 0.22f * r * r;
+            img.rgb[i * 3] = 0.35f * glow;
+            img.rgb[i * 3 + 1] = 0.55f * glow;
+            img.rgb[i * 3 + 2] = glow + 0.05f;
+        }
+    }
+    for (const WallTriangle& t : BronchiMesh) drawTriangle(img, t, front);
+    std::vector<png_byte> pixels;
+    pixels.reserve(static_cast<size_t>(size) * size * 4);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            float sum[3] = {0, 0, 0};
+            float covered = 0;
+            for (int sy = y * samples; sy < (y + 1) * samples; ++sy) {
+                for (int sx = x * samples; sx < (x + 1) * samples; ++sx) {
+                    const size_t i = static_cast<size_t>(sy) * img.width + sx;
+                    const float c = img.depth[i] < farAway ? 1.0f : cover[i];
+                    covered += c;
+                    for (int k = 0; k < 3; ++k) sum[k] += c * img.rgb[i * 3 + k];
+                }
+            }
+            for (int k = 0; k < 3; ++k)
+                pixels.push_back(toByte(covered > 0 ? sum[k] / covered : 0.0f));
+            pixels.push_back(toByte(covered / (samples * samples)));
+        }
+    }
+    return writePng(path, size, size, true, pixels);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool icon = argc == 4 && std::strcmp(argv[1], "--icon") == 0;
+    if (argc != 2 && !icon) {
+        std::fprintf(stderr, "usage: airway_picture OUTPUT.png\n"
+                             "       airway_picture --icon SIZE OUTPUT.png\n");
+        return 2;
+    }
+    const char* path = argv[argc - 1];
+    const int size = icon ? std::atoi(argv[2]) : 0;
+    if (icon && (size < 16 || size > 1024)) {
+        std::fprintf(stderr, "icon size %s is not between 16 and 1024\n", argv[2]);
+        return 2;
+    }
+    if (!(icon ? drawIcon(size, path) : drawDocumentationPicture(path))) {
+        std::fprintf(stderr, "cannot write %s\n", path);
         return 1;
     }
     return 0;

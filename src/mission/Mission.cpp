@@ -181,30 +181,32 @@ void offerScore(int points)
     }
 }
 
-// Writes the recording of the mission about to start, when the run records.
+// Writes the recording of each mission, when the run records; what went wrong is told after
+// the review, which clears the console.
 class MissionRecorder {
 public:
     void start(unsigned seed, int carriedEndMillis)
     {
+        problem.clear();
         if (missionSettings.recordFile.empty())
             return;
         ++missions;
         const std::string path = recordingPath(missionSettings.recordFile, missions);
-        Recording header;
-        header.seed = seed;
-        header.carriedEndMillis = carriedEndMillis;
-        const std::string problem = writer.start(path, header);
-        if (problem.empty())
-            recordFrames(&writer);
-        else
-            std::cout << "Not recording to " << path << ": " << problem << std::endl;
+        const std::string failed = writer.start(path, Recording{seed, carriedEndMillis, {}});
+        if (!failed.empty()) {
+            problem = "cannot write " + path + ".partial: " + failed;
+            return;
+        }
+        recordFrames(&writer);
+        recording = true;
     }
 
-    // As soon as the mission is over; what went wrong is told after the review.
+    // As soon as the mission is over, so that its file is complete in its place.
     void finish()
     {
-        if (missionSettings.recordFile.empty())
+        if (!recording)
             return;
+        recording = false;
         recordFrames(nullptr);
         problem = writer.finish();
     }
@@ -212,11 +214,12 @@ public:
     void tell() const
     {
         if (!problem.empty())
-            std::cout << "The recording is not complete: " << problem << std::endl << std::endl;
+            std::cout << "The mission is not recorded: " << problem << std::endl << std::endl;
     }
 
 private:
     int missions = 0;
+    bool recording = false;
     RecordingWriter writer;
     std::string problem;
 };
@@ -247,7 +250,8 @@ void printReview()
                   << "Total Points: " << score.points << std::endl
                   << std::endl;
     } else {
-        std::cout << "Ship destroyed... Mission failed! (shame on you...)" << std::endl << std::endl;
+        std::cout << "Ship destroyed... Mission failed! (shame on you...)" << std::endl
+                  << std::endl;
     }
 }
 

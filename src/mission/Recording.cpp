@@ -5,6 +5,8 @@
 //   27 UP SPACE        one line per executed frame: its milliseconds, then the keys that counted
 #include "mission/Recording.h"
 
+#include "platform/Files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,7 +20,9 @@ const char* const versionLine = "oncoraider-replay 1";
 // A whole line's worth of a non-negative decimal number, at most `limit`.
 bool readNumber(const std::string& word, unsigned long long limit, unsigned long long& value)
 {
-    if (word.empty() || word.size() > 19 || word.find_first_not_of("0123456789") != std::string::npos)
+    if (word.empty() || word.size() > 19)
+        return false;
+    if (word.find_first_not_of("0123456789") != std::string::npos)
         return false;
     value = std::stoull(word);
     return value <= limit;
@@ -64,8 +68,8 @@ std::string readRecording(std::istream& in, Recording& recording)
     if (line.rfind("oncoraider-replay ", 0) != 0)
         return "not a recording of this game (no \"oncoraider-replay\" line first)";
     if (line != versionLine)
-        return "a recording of another version (\"" + line.substr(0, 40) + "\"; this game reads \"" +
-               versionLine + "\")";
+        return "a recording of another version (\"" + line.substr(0, 40) +
+               "\"; this game reads \"" + versionLine + "\")";
     unsigned long long value = 0;
     if (!readHeader(in, "seed", std::numeric_limits<unsigned>::max(), value))
         return atLine(2, "\"seed\" and a number from 0 to 4294967295 expected");
@@ -147,13 +151,12 @@ void RecordingWriter::writeFrame(int millis, FlightKeys keys)
 
 std::string RecordingWriter::finish()
 {
-    if (file_ == nullptr)
-        return "it was never started";
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (failed_ || !closed)
-        return "writing " + path_ + ".partial failed (is the disk full?); what was written stays there";
-    if (std::rename((path_ + ".partial").c_str(), path_.c_str()) != 0)
-        return std::string(std::strerror(errno)) + " (the recording stays in " + path_ + ".partial)";
+        return "writing " + path_ + ".partial failed (is the disk full?); what was written "
+               "stays there";
+    if (!platform::moveFileOver(path_ + ".partial", path_))
+        return "cannot rename it to " + path_ + "; the recording stays in " + path_ + ".partial";
     return {};
 }

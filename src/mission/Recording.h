@@ -44,7 +44,8 @@ public:
     // Empty on success, otherwise why the file cannot be written.
     std::string start(const std::string& path, const Recording& header);
     void writeFrame(int millis, FlightKeys keys);
-    // Empty on success, otherwise why the recording is not complete in its place.
+    // After a successful start: empty on success, otherwise why the recording is not complete
+    // in its place.
     std::string finish();
 
 private:

@@ -10,4 +10,7 @@ namespace platform {
 // it, the old one is overwritten in place. Failures are silent.
 void replaceFile(const std::string& fileName, const std::string& text);
 
+// Gives a complete file its final name, replacing any file of that name; false if it cannot.
+bool moveFileOver(const std::string& from, const std::string& to);
+
 }  // namespace platform

@@ -116,4 +116,9 @@ void replaceFile(const std::string& fileName, const std::string& text)
     syncDirectory(directory);
 }
 
+bool moveFileOver(const std::string& from, const std::string& to)
+{
+    return rename(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace platform

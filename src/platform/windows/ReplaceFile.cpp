@@ -64,4 +64,9 @@ void replaceFile(const std::string& fileName, const std::string& text)
     }
 }
 
+bool moveFileOver(const std::string& from, const std::string& to)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
 }  // namespace platform
