@@ -263,3 +263,17 @@ TEST_F(WineGame, CtrlCInTheMenuEndsTheGameAndLeavesTheTerminalAsItWas)
     EXPECT_FALSE(before.empty());
     EXPECT_EQ(xtools::run("cat " + dir + "/after.txt"), before);
 }
+
+// One recorded flight recomputed by both builds: the ship's path and its wall contacts come
+// out the same to the last printed digit. (The tumors' places do not: each C library has its
+// own rand().)
+TEST_F(WineGame, RecordedFlightEndsWithTheSameHealthAsOnLinux)
+{
+    std::filesystem::copy_file(ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl",
+                               dir + "/flight.rpl");
+    // Windows ends its lines with CR LF.
+    const std::string verify = " --verify flight.rpl </dev/null | tr -d '\\r' | grep '^Health: '";
+    const std::string onLinux = xtools::run("cd " + dir + " && " ONCORAIDER_BINARY + verify);
+    EXPECT_NE(onLinux, "");
+    EXPECT_EQ(xtools::run("cd " + dir + " && wine oncoraider.exe" + verify), onLinux);
+}

@@ -1,6 +1,7 @@
 // The mission window under Windows with freeglut and WGL: the pixel-format check, the
 // keyboard's own state while the window has the focus, and closing it.
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <GL/freeglut.h>
 
@@ -14,6 +15,10 @@ namespace platform {
 namespace {
 
 HWND missionWindow = nullptr;
+
+// Sleep rounds up to the system timer's tick, 15.6 ms unless a program asks for less; the
+// frame pacing (26 ms between frames, 5 ms after each) needs milliseconds while a mission runs.
+constexpr UINT timerMillis = 1;
 
 // The virtual keys the game reads; asking for these alone keeps the frame's queries few.
 bool readByGame(int code)
@@ -70,6 +75,8 @@ void closeMissionWindow()
         glutMainLoopEvent();
     }
     wglMakeCurrent(nullptr, nullptr);
+    if (missionWindow != nullptr)
+        timeEndPeriod(timerMillis);
     missionWindow = nullptr;
 }
 
@@ -79,6 +86,8 @@ void watchMissionWindow()
 {
     // freeglut makes a new window current.
     missionWindow = WindowFromDC(wglGetCurrentDC());
+    if (missionWindow != nullptr)
+        timeBeginPeriod(timerMillis);
 }
 
 bool readKeyboard(KeyboardState& down)
