@@ -61,11 +61,18 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
         ASSERT_TRUE(game.waitFor("Mission Review:", 30000)) << game.output().substr(start);
         EXPECT_EQ(x.run("xdotool search --onlyvisible --name '^Vantreal - Oncoraider$'"), "")
             << "the window of mission " << mission << " is still on the screen";
+        // Under load a long flight may end in the wall for good: a review of its own, no name.
+        ASSERT_TRUE(game.waitFor("\r\n\r\n", 30000)) << game.output().substr(start);
+        const std::string review = game.output().substr(start);
+        if (review.find("Ship destroyed... Mission failed!") != std::string::npos) {
+            std::cout << "mission " << mission << ": the ship was destroyed\n";
+            game.send("\r");
+            ASSERT_TRUE(game.waitFor(menuEnd)) << review;
+            continue;
+        }
         ASSERT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 30000))
-            << "no review, or the ship was destroyed in mission " << mission << "\n"
-            << game.output().substr(start);
+            << review;
         if (mission == 1) {
-            const std::string review = game.output().substr(start);
             const auto after = [&](const char* label) {
                 const std::size_t number = review.find(label) + std::strlen(label);
                 return std::strtod(review.c_str() + number, nullptr);
@@ -74,7 +81,8 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
                       << after("Health: ") << " %\n";
             // A launch needs a second and a frame of cooldown: at most 180 shots, well over 100
             // with fire held.
-            EXPECT_TRUE(after("Shots: ") >= 120 && after("Shots: ") <= 180) << review;
+            EXPECT_GE(after("Shots: "), 120) << review;
+            EXPECT_LE(after("Shots: "), 180) << review;
             EXPECT_LT(after("Health: "), 100) << "no wall contact\n" << review;
         }
         game.send("pilot" + std::to_string(mission) + "\r\r");  // the name, then ENTER typed ahead
