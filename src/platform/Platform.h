@@ -58,10 +58,11 @@ void keyDown(int code);
 void keyUp(int code);
 void releaseAllKeys();
 
-// Console key mode for the whole run: standard input unbuffered and without echo, read by
-// keyPressed and readWord. The terminal is restored by leaveConsoleMode, at exit, and on
-// SIGINT, SIGTERM, SIGHUP, SIGQUIT and crash signals (which then take their course); Ctrl-Z
-// hands it back to the shell until the game is continued in the foreground.
+// Console key mode for the whole run: keys without line input and without echo, read by
+// keyPressed and readWord. The console's own mode is restored by leaveConsoleMode, at exit,
+// when the player breaks in (Ctrl-C; on POSIX systems also SIGTERM, SIGHUP and SIGQUIT, and
+// Ctrl-Z until the game is continued; on Windows the console window closed) and on a crash,
+// which then takes its course.
 void enterConsoleMode();
 void leaveConsoleMode();
 

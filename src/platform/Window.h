@@ -6,10 +6,10 @@
 
 namespace platform {
 
-// Empty when the X display that glutInit would use (DISPLAY, or a -display option among the
-// arguments) is reachable and offers GLX with a double-buffered RGB visual with depth;
-// otherwise why not, as a sentence for the console. freeglut would end the process instead.
-// Call it before glutInit: it also sets how many threads Mesa's software rasteriser starts.
+// Empty when glutInit would find a display for a double-buffered RGB window with depth (on X,
+// the display of DISPLAY or of a -display option among the arguments, with GLX); otherwise why
+// not, as a sentence for the console. freeglut would end the process instead. Call it before
+// glutInit: on X it also sets how many threads Mesa's software rasteriser starts.
 std::string missionDisplayProblem(int argc, char* argv[]);
 
 // Feeds the current GLUT window's key presses and releases, key repeat ignored, into the key
