@@ -25,6 +25,21 @@ build_tree() {
     cmake --build "$dir" -j "$(nproc)"
 }
 
+# start_xvfb [FIRST]: starts a private Xvfb on the first free display from :FIRST (default 90),
+# exports DISPLAY and waits until it answers. The caller kills $XVFB_PID when done.
+XVFB_PID=""
+start_xvfb() {
+    local first=${1:-90}
+    for n in $(seq "$first" $((first + 30))); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        break
+    done
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+}
+
 # The Windows game's cross-build (tools/build-windows), and what playing it under Wine needs.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 cmake ninja-build dpkg-dev)
 WINE_PACKAGES=(wine wine64 xvfb xdotool tmux imagemagick)

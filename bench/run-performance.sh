@@ -10,17 +10,10 @@ BUILD=$(cd "${1:-$ROOT/build}" 2>/dev/null && pwd) || { echo "no build directory
 BENCH=$BUILD/bench/oncoraider_bench
 [ -x "$BENCH" ] || { echo "no $BENCH: build first" >&2; exit 1; }
 
-XVFB_PID=""
+. "$ROOT/build-support.sh"
 cleanup() { [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; }
 trap cleanup EXIT
-for n in $(seq 140 170); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    break
-done
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb 140
 
 # The game's own globals load ./Bronchi.gra as the benchmark starts.
 cd "$ROOT/data" || exit 1
