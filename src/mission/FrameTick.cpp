@@ -40,10 +40,10 @@ FlightKeys readFlightKeys()
 // The keys' actions in table order; every impulse gets the frame's length.
 void actOnFlightKeys(FlightKeys keys)
 {
+    const int ms = frameMillis;
     for (int k = 0; k < flightKeyCount; ++k) {
         if ((keys >> k & 1u) == 0)
             continue;
-        const int ms = frameMillis;
         switch (flightKeys[k].code) {
         case key::escape:
             frameHooks.leaveMainLoop();  // the rest of the frame still runs
