@@ -71,6 +71,11 @@ TEST(BronchiGraphLoad, WellFormedFilePrintsItsProgressAndLoadsScaledOrientedAndL
     EXPECT_EQ(Loaded("[Edges]\n0 1\n").out, search + search);
 }
 
+// A carriage return that ends the file belongs to the line end, as one before a line feed does.
+TEST(BronchiGraphLoad, ALoneCarriageReturnAtTheEndOfTheFileAddsNothing) {
+    EXPECT_EQ(Loaded("VoxelSize: 1 1 1\n[Artnodes]\n0 0 1 2 3\r").nodes, (Points{{1, 2, 3}}));
+}
+
 // Trailing blanks, blanks and text repeat the last node; a failed coordinate keeps its value.
 TEST(BronchiGraphLoad, LineEndsBlanksFailedReadsSectionEndsAndOverlongLinesFollowTheFileFormat) {
     const Loaded l("VoxelSize: 1 1 1\r\n[Edges]\r\n\r\n0 1 0 1 2 3 1 4 5 6\t\n1 2 0 7 8 9\r\n"

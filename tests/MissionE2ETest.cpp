@@ -184,7 +184,8 @@ TEST_F(MissionEndToEnd, ARecordedMissionReplaysAndVerifiesToItsReview)
                         {dir, {"--replay", "flight.rpl", "-display", server.name()}, false});
     ASSERT_TRUE(replay.waitFor("(Press [ENTER] to continue)", 40000)) << replay.output();
     EXPECT_EQ(reviewNumbers(replay.output()), flown);
-    EXPECT_EQ(replay.output().find("Please enter your name"), std::string::npos) << "no score offer";
+    EXPECT_EQ(replay.output().find("Please enter your name"), std::string::npos)
+        << "no score offer";
     replay.send("\r");
     EXPECT_EQ(replay.waitExit(15000), 0) << replay.output();
 

@@ -144,3 +144,16 @@ TEST(MissionReview, PointsAreHitsTimesRatioTimesHealthPercentage)
     EXPECT_FALSE(shipSurvived(0.0f) || shipSurvived(std::nanf("")))
         << "0 and NaN count as destroyed";
 }
+
+TEST(MissionReview, ADestroyedShipGetsTheFailureLineAndNoNumbers)
+{
+    for (float health : {0.0f, -3.5f}) {
+        ship.health = health;
+        testing::internal::CaptureStdout();
+        printReview();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "Mission Review:\n---------------\n"
+                  "Ship destroyed... Mission failed! (shame on you...)\n\n")
+            << health;
+    }
+}

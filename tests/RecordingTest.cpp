@@ -34,7 +34,8 @@ TEST(RecordingFormat, WhatIsWrongWithAFileIsSaidWithItsLine)
 {
     const std::pair<std::string, std::string> cases[] = {
         {"", "the file is empty"},
-        {"\x7f" "ELF\x02\x01", "not a recording of this game (no \"oncoraider-replay\" line first)"},
+        {"\x7f" "ELF\x02\x01",
+         "not a recording of this game (no \"oncoraider-replay\" line first)"},
         {"oncoraider-replay 2\n",
          "a recording of another version (\"oncoraider-replay 2\"; this game reads "
          "\"oncoraider-replay 1\")"},

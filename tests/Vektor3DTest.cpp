@@ -73,3 +73,36 @@ TEST(Vektor3D, RotationMemoHitGivesTheSameBitsAsAMiss) {
         EXPECT_TRUE(near(hit, miss));
     }
 }
+
+// An axis along x, y or z takes the shortcut: exactly that axis's own turn, sign included.
+TEST(Vektor3D, RotationAboutAFrameAxisIsThatAxissTurnBitForBit) {
+    const Vektor3D start(0.3, -1.7, 2.9);
+    const double t = 0.7;
+    struct Case {
+        Vektor3D axis;
+        void (Vektor3D::*turn)(double);
+        double angle;
+    };
+    const Case cases[] = {
+        {{3, 0, 0}, &Vektor3D::rotateX, -t}, {{-2, 0, 0}, &Vektor3D::rotateX, t},
+        {{0, 5, 0}, &Vektor3D::rotateY, t},  {{0, -1, 0}, &Vektor3D::rotateY, -t},
+        {{0, 0, 4}, &Vektor3D::rotateZ, t},  {{0, 0, -2}, &Vektor3D::rotateZ, -t},
+    };
+    for (const Case& c : cases) {
+        Vektor3D turned = start;
+        Vektor3D expected = start;
+        turned.rotate(c.axis, t);
+        (expected.*c.turn)(c.angle);
+        EXPECT_EQ(turned.x, expected.x) << c.axis.x << " " << c.axis.y << " " << c.axis.z;
+        EXPECT_EQ(turned.y, expected.y) << c.axis.x << " " << c.axis.y << " " << c.axis.z;
+        EXPECT_EQ(turned.z, expected.z) << c.axis.x << " " << c.axis.y << " " << c.axis.z;
+    }
+}
+
+TEST(Vektor3D, TheZeroVectorNormalisedIsThreeNaN) {
+    Vektor3D zero;
+    zero.normalize();
+    EXPECT_TRUE(std::isnan(zero.x));
+    EXPECT_TRUE(std::isnan(zero.y));
+    EXPECT_TRUE(std::isnan(zero.z));
+}

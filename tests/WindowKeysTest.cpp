@@ -93,7 +93,8 @@ struct WindowKeys : ::testing::Test {
     // Another X window that takes the focus (ours alone: other tests run beside this one).
     std::string otherWindow()
     {
-        const std::string pid = x.run("xmessage -name elsewhere elsewhere >/dev/null 2>&1 & echo $!");
+        const std::string pid =
+            x.run("xmessage -name elsewhere elsewhere >/dev/null 2>&1 & echo $!");
         messagePid = std::atoi(pid.c_str());
         return x.waitForWindow("elsewhere");
     }
