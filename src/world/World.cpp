@@ -9,7 +9,7 @@
 
 namespace {
 
-std::unique_ptr<const BronchiGraph> graph;
+std::unique_ptr<BronchiGraph> graph;
 
 }  // namespace
 
@@ -18,18 +18,25 @@ const WallTable bronchiWall{BronchiMesh,          wallTriangleCount, wallSegment
 
 const BronchiGraph& bronchiGraph() {
     if (!graph) {
-        graph = std::make_unique<const BronchiGraph>("./Bronchi.gra");
+        graph = std::make_unique<BronchiGraph>("./Bronchi.gra");
     }
     return *graph;
 }
 
 void loadBronchiGraphQuietly() {
+    if (!graph) {
+        graph = loadGraphQuietly("./Bronchi.gra");
+    }
+}
+
+std::unique_ptr<BronchiGraph> loadGraphQuietly(const char* fileName) {
     std::ostringstream sink;
     std::streambuf* out = std::cout.rdbuf(sink.rdbuf());
     std::streambuf* err = std::cerr.rdbuf(sink.rdbuf());
-    bronchiGraph();
+    auto loaded = std::make_unique<BronchiGraph>(fileName);
     std::cout.rdbuf(out);
     std::cerr.rdbuf(err);
+    return loaded;
 }
 
 bool insideAirway(Vektor3D position) {

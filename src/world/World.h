@@ -2,6 +2,8 @@
 // "./Bronchi.gra", and the wall test over the wall table that is compiled into the program.
 #pragma once
 
+#include <memory>
+
 #include "math/Vektor3D.h"
 #include "world/BronchiGraph.h"
 #include "world/WallCollision.h"
@@ -11,6 +13,8 @@
 const BronchiGraph& bronchiGraph();
 // Makes the first call with the loader's progress lines kept off the console.
 void loadBronchiGraphQuietly();
+// Any graph file, loaded with its progress lines kept off the console.
+std::unique_ptr<BronchiGraph> loadGraphQuietly(const char* fileName);
 
 // The wall table compiled into the program (BronchiMesh and its group index).
 extern const WallTable bronchiWall;

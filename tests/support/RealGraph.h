@@ -3,23 +3,9 @@
 #pragma once
 
 #include <filesystem>
-#include <iostream>
 #include <memory>
-#include <sstream>
 
-#include "world/BronchiGraph.h"
-
-// The loader's progress lines would mix with a test's or a benchmark's own output.
-inline std::unique_ptr<BronchiGraph> loadGraphQuietly(const char* path)
-{
-    std::ostringstream sink;
-    auto* out = std::cout.rdbuf(sink.rdbuf());
-    auto* err = std::cerr.rdbuf(sink.rdbuf());
-    auto graph = std::make_unique<BronchiGraph>(path);
-    std::cout.rdbuf(out);
-    std::cerr.rdbuf(err);
-    return graph;
-}
+#include "world/World.h"
 
 inline const BronchiGraph& realGraph()
 {

@@ -88,9 +88,8 @@ inline std::vector<Frame> record(int count, void (*keys)(int), bool (*inside)(Ve
         for (Missile& missile : ship.missiles) {
             for (float& alpha : missile.trailAlpha)
                 alpha = static_cast<float>(static_cast<double>(alpha) - 0.01);
-            if ((missile.position - ship.target) <= 2.0)
-                ship.tumorHit = true;
         }
+        ship.markTumorHit();
     };
     frameHooks = {[] {}, [](float density) { fogDensity = density; }, takeFrame, [] {}, inside};
     recording.clear();
