@@ -1,5 +1,5 @@
-// The game's own options: what it takes, what it hands to the windowing library, and the real
-// binary's --help, --version and unknown options.
+// The game's own options: what it takes and what it hands to the windowing library; and the
+// real binary's --help, --version, unknown options and --verify.
 #include "console/CommandLine.h"
 
 #include <gtest/gtest.h>
@@ -8,74 +8,62 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "support/Files.h"
 
 namespace {
 
-struct Parsed {
-    std::vector<std::string> args;
-    std::string problem;
-    CommandLine options;
-};
-
-Parsed parse(std::vector<std::string> args)
+// What the game makes of the arguments, in one line: the problem, or the options taken.
+std::string parse(std::vector<std::string> args)
 {
-    Parsed result;
-    result.args = args;
     args.insert(args.begin(), "oncoraider");
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
-    result.problem =
-        parseCommandLine(static_cast<int>(argv.size()), argv.data(), result.options);
-    return result;
+    CommandLine o;
+    const std::string problem = parseCommandLine(static_cast<int>(argv.size()), argv.data(), o);
+    if (!problem.empty())
+        return problem;
+    std::string taken = (o.fullScreen ? "full screen " : "window ") +
+                        std::to_string(o.windowWidth) + "x" + std::to_string(o.windowHeight) +
+                        (o.help ? " help" : "") + (o.version ? " version" : "") + " record[" +
+                        o.recordFile + "] replay[" + o.replayFile + "] verify[" + o.verifyFile +
+                        "]; passed on:";
+    for (const std::string& arg : o.passOn)
+        taken += " " + arg;
+    return taken;
 }
 
-TEST(CommandLine, WindowSizesAndWhatGoesToTheWindowingLibrary)
+TEST(CommandLine, OptionsTakenAndPassedOnOrWhatIsWrongWithThem)
 {
-    struct Case {
-        std::vector<std::string> args;
-        bool fullScreen;
-        int width, height;
-        std::vector<std::string> passOn;
-    };
-    const Case cases[] = {
-        {{}, true, 800, 600, {"oncoraider"}},
-        {{"--window"}, false, 800, 600, {"oncoraider"}},
-        {{"-display", ":3", "--window=1024x768", "-geometry", "+5+5"}, false, 1024, 768,
-         {"oncoraider", "-display", ":3", "-geometry", "+5+5"}},
-    };
-    for (const Case& c : cases) {
-        const Parsed p = parse(c.args);
-        EXPECT_EQ(p.problem, "") << ::testing::PrintToString(c.args);
-        EXPECT_EQ(p.options.fullScreen, c.fullScreen) << ::testing::PrintToString(c.args);
-        EXPECT_EQ(p.options.windowWidth, c.width) << ::testing::PrintToString(c.args);
-        EXPECT_EQ(p.options.windowHeight, c.height) << ::testing::PrintToString(c.args);
-        EXPECT_EQ(p.options.passOn, c.passOn);
-    }
-}
-
-TEST(CommandLine, MalformedOptionsAreNamed)
-{
+    const std::string none = " record[] replay[] verify[]; passed on: oncoraider";
     const std::string badSize =
         "oncoraider: --window= wants WIDTHxHEIGHT, such as --window=1024x768";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "full screen 800x600" + none},
+        {{"--window"}, "window 800x600" + none},
+        {{"--window=16384x1"}, "window 16384x1" + none},
+        {{"--help", "--version"}, "full screen 800x600 help version" + none},
+        {{"-display", ":3", "--window=1024x768", "-geometry", "+5+5"},
+         "window 1024x768" + none + " -display :3 -geometry +5+5"},
+        {{"--record=a b.rpl"}, "full screen 800x600 record[a b.rpl] replay[] verify[]; "
+                               "passed on: oncoraider"},
+        {{"--replay", "r", "x"}, "full screen 800x600 record[] replay[r] verify[]; "
+                                 "passed on: oncoraider x"},
         {{"--bogus"}, "oncoraider: unknown option --bogus (see oncoraider --help)"},
+        {{"--recordings"}, "oncoraider: unknown option --recordings (see oncoraider --help)"},
         {{"--window=800"}, badSize},
         {{"--window=0x600"}, badSize},
         {{"--window=800x-6"}, badSize},
+        {{"--window=16385x600"}, badSize},
         {{"--record"}, "oncoraider: --record needs a file name (see oncoraider --help)"},
         {{"--replay", "a", "--verify=b"},
          "oncoraider: --record, --replay and --verify go one at a time (see oncoraider --help)"},
     };
-    for (const auto& [args, problem] : cases)
-        EXPECT_EQ(parse(args).problem, problem) << ::testing::PrintToString(args);
+    for (const auto& [args, outcome] : cases)
+        EXPECT_EQ(parse(args), outcome) << ::testing::PrintToString(args);
 }
 
 struct Outcome {
@@ -85,28 +73,17 @@ struct Outcome {
 
 // The real binary in a folder of its own that holds the airway map.
 struct Binary : ::testing::Test {
-    void SetUp() override
-    {
-        ASSERT_NE(mkdtemp(dir.data()), nullptr);
-        fs::copy_file(ONCORAIDER_SOURCE_DIR "/data/Bronchi.gra", dir + "/Bronchi.gra");
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { files::copyMap(dir.path()); }
 
-    Outcome run(const std::string& args)
+    Outcome run(const std::string& args) const
     {
-        const std::string command = "cd " + dir + " && " ONCORAIDER_BINARY " " + args +
-                                    " </dev/null >" + dir + ".out 2>" + dir + ".err";
-        const int status = std::system(command.c_str());
-        const auto slurp = [](const std::string& path) {
-            std::ostringstream text;
-            text << std::ifstream(path).rdbuf();
-            fs::remove(path);
-            return text.str();
-        };
-        return {WEXITSTATUS(status), slurp(dir + ".out"), slurp(dir + ".err")};
+        const int status = std::system(("cd " + dir.path() + " && " ONCORAIDER_BINARY " " + args +
+                                        " </dev/null >out.txt 2>err.txt")
+                                           .c_str());
+        return {WEXITSTATUS(status), files::read(dir / "out.txt"), files::read(dir / "err.txt")};
     }
 
-    std::string dir = "/tmp/oncoraider-args-XXXXXX";
+    files::Scratch dir{"args"};
 };
 
 TEST_F(Binary, HelpVersionAndUnknownOptionsAnswerAtOnceAndTouchNoFile)
@@ -115,7 +92,6 @@ TEST_F(Binary, HelpVersionAndUnknownOptionsAnswerAtOnceAndTouchNoFile)
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: oncoraider [OPTION]...", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("--window=WxH"), std::string::npos) << help.out;
-    EXPECT_NE(help.out.find("highscores.vxr"), std::string::npos) << help.out;
     const Outcome version = run("--version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "oncoraider " ONCORAIDER_VERSION "\n");
@@ -123,7 +99,7 @@ TEST_F(Binary, HelpVersionAndUnknownOptionsAnswerAtOnceAndTouchNoFile)
     EXPECT_EQ(bogus.status, 2);
     EXPECT_EQ(bogus.out, "") << "the map is not even loaded";
     EXPECT_EQ(bogus.err, "oncoraider: unknown option --bogus (see oncoraider --help)\n");
-    EXPECT_FALSE(fs::exists(dir + "/highscores.vxr"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "highscores.vxr"));
 }
 
 // The committed recording: any change to the rules that alters a flown mission shows here.
@@ -137,27 +113,10 @@ TEST_F(Binary, TheCommittedRecordingVerifiesToItsNumbers)
                             "-------------------\nTotal Points: 64069\n\n");
 }
 
-TEST_F(Binary, ABadRecordingIsRefusedInOneLine)
+TEST_F(Binary, ABadRecordingIsRefusedInOneLineThatNamesIt)
 {
-    std::ifstream committed(ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl");
-    const std::string flown{std::istreambuf_iterator<char>(committed), {}};
-    const std::string header = "oncoraider-replay 1\nseed 1\nend-phase-ms 0\n";
-    std::string tenMillionFrames = header;
-    for (int i = 0; i < 10000000; ++i)
-        tenMillionFrames += "26\n";
-    const std::pair<const char*, std::string> files[] = {
-        {"empty", ""},
-        {"truncated", flown.substr(0, flown.size() / 2)},
-        {"garbage", "\x89PNG\r\n\x1a\n\0\0"},
-        {"version", "oncoraider-replay 9\n"},
-        {"long-frame", header + "1000000000\n"},
-        {"many-frames", tenMillionFrames},
-        {"no-such-key", header + "26 UP TURBO\n"},
-    };
-    for (const auto& [name, content] : files)
-        std::ofstream(dir + "/" + name, std::ios::binary) << content;
-    for (const char* name : {"missing", "empty", "truncated", "garbage", "version", "long-frame",
-                             "many-frames", "no-such-key"}) {
+    files::write(dir / "version", "oncoraider-replay 9\n");
+    for (const char* name : {"missing", "version"}) {
         const Outcome verified = run(std::string("--verify ") + name);
         EXPECT_EQ(verified.status, 2) << name;
         EXPECT_EQ(verified.out, "") << name;

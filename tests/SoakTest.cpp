@@ -7,35 +7,21 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <iostream>
-#include <memory>
 #include <string>
 
+#include "support/Files.h"
 #include "support/Pty.h"
 #include "support/XTools.h"
 
-namespace fs = std::filesystem;
-
-// One second with fire held: one of the six turns, and half a second of thrust against the recoil.
-static void flySecond(const xtools::Display& x, int second)
-{
-    const std::string turn(1, "adwsqe"[second % 6]);
-    x.run("xdotool keydown space keydown " + turn +
-          " keydown Up sleep 0.5 keyup Up sleep 0.5 keyup " + turn);
-}
-
 TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
 {
-    xtools::Server server;
+    const xtools::Server server;
     ASSERT_FALSE(server.name().empty()) << "no Xvfb of our own";
     const xtools::Display x(server.name());
-    std::string dir = "/tmp/oncoraider-soak-XXXXXX";
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
-    const std::shared_ptr<void> removeDir(nullptr, [&](void*) { fs::remove_all(dir); });
-    fs::copy_file(ONCORAIDER_SOURCE_DIR "/data/Bronchi.gra", dir + "/Bronchi.gra");
-    pty::Process game(ONCORAIDER_BINARY, {dir, {"-display", server.name()}, false});
+    const files::Scratch dir("soak");
+    files::copyMap(dir.path());
+    pty::Process game(ONCORAIDER_BINARY, {dir.path(), {"-display", server.name()}, false});
     const std::string menuEnd = "[ESC] - Shut down Vantreal Flight Control Interface";
     ASSERT_TRUE(game.waitFor(menuEnd, 30000)) << game.output();
 
@@ -43,19 +29,19 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
         const std::size_t start = game.output().size();
         game.send("m");
         const std::string window = x.waitForWindow("Vantreal - Oncoraider");
-        ASSERT_FALSE(window.empty())
-            << "no window for mission " << mission << "\n" << game.output();
+        ASSERT_FALSE(window.empty()) << "no window for mission " << mission;
         x.pointAt(window);
-        xtools::pause(1000);
+        ASSERT_TRUE(x.awaitDrawing()) << "mission " << mission << " draws nothing";
         // The first flies straight up the trachea into its far wall, then on until the game
-        // ends it.
+        // ends it; each second with fire held, one of the six turns and half a second of thrust.
         if (mission == 1)
             x.run("xdotool keydown Up sleep 8 keyup Up");
-        const int seconds = mission == 1 ? 300 : 3;
-        for (int second = 0; second < seconds; ++second) {
+        for (int second = 0; second < (mission == 1 ? 300 : 3); ++second) {
             if (game.output().find("Mission Review:", start) != std::string::npos)
                 break;
-            flySecond(x, second);
+            const std::string turn(1, "adwsqe"[second % 6]);
+            x.run("xdotool keydown space keydown " + turn +
+                  " keydown Up sleep 0.5 keyup Up sleep 0.5 keyup " + turn);
         }
         x.run(mission == 1 ? "xdotool keyup space" : "xdotool keyup space key Escape");
         ASSERT_TRUE(game.waitFor("Mission Review:", 30000)) << game.output().substr(start);
@@ -64,37 +50,21 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
         // Under load a long flight may end in the wall for good: a review of its own, no name.
         ASSERT_TRUE(game.waitFor("\r\n\r\n", 30000)) << game.output().substr(start);
         const std::string review = game.output().substr(start);
-        if (review.find("Ship destroyed... Mission failed!") != std::string::npos) {
-            std::cout << "mission " << mission << ": the ship was destroyed\n";
-            game.send("\r");
-            ASSERT_TRUE(game.waitFor(menuEnd)) << review;
-            continue;
+        const bool destroyed = review.find("Ship destroyed") != std::string::npos;
+        if (mission == 1 && !destroyed) {
+            const double shots = std::atof(review.c_str() + review.find("Shots: ") + 7);
+            std::cout << "first mission: " << shots << " shots\n";
+            // A launch needs a second and a frame of cooldown: at most 180, well over 100 here.
+            EXPECT_GE(shots, 120) << review;
+            EXPECT_LE(shots, 180) << review;
         }
-        ASSERT_TRUE(game.waitFor("Please enter your name (without any spaces): ", 30000))
-            << review;
-        if (mission == 1) {
-            const auto after = [&](const char* label) {
-                const std::size_t number = review.find(label) + std::strlen(label);
-                return std::strtod(review.c_str() + number, nullptr);
-            };
-            std::cout << "first mission: shots " << after("Shots: ") << ", health "
-                      << after("Health: ") << " %\n";
-            // A launch needs a second and a frame of cooldown: at most 180 shots, well over 100
-            // with fire held.
-            EXPECT_GE(after("Shots: "), 120) << review;
-            EXPECT_LE(after("Shots: "), 180) << review;
-            EXPECT_LT(after("Health: "), 100) << "no wall contact\n" << review;
-        }
-        game.send("pilot" + std::to_string(mission) + "\r\r");  // the name, then ENTER typed ahead
+        game.send(destroyed ? "\r" : "pilot" + std::to_string(mission) + "\r\r");
         ASSERT_TRUE(game.waitFor(menuEnd)) << game.output().substr(start);
     }
 
     game.send("\x1b");
     const int status = game.waitExit(60000);  // the leak check at exit takes its time
-    const std::string& output = game.output();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << "\n" << output;
-    EXPECT_TRUE(output.find("Sanitizer") == std::string::npos &&
-                output.find("runtime error") == std::string::npos)
-        << output;
+    EXPECT_EQ(status, 0) << game.output();
+    EXPECT_EQ(game.output().find("runtime error"), std::string::npos) << game.output();
     EXPECT_TRUE(pty::sameSettings(game.settings(), game.initialSettings()));
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <string>
 
@@ -74,6 +75,19 @@ public:
         run("xdotool mousemove --window " + window + " 9 9");
     }
     void key(const std::string& name) const { run("xdotool key " + name); }
+    // True once the screen's grey levels vary within 15 s: a mission's main loop draws, and its
+    // keys count.
+    bool awaitDrawing() const
+    {
+        for (int tries = 0; tries < 60; ++tries) {
+            const std::string deviation = run("import -window root png:- | convert - -colorspace "
+                                              "Gray -format '%[fx:standard_deviation]' info:");
+            if (std::atof(deviation.c_str()) >= 0.02)
+                return true;
+            pause(250);
+        }
+        return false;
+    }
 
 private:
     std::string name_;
