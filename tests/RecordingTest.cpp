@@ -93,15 +93,16 @@ TEST(RecordingCheck, AFlightThatDoesNotEndWithItsMissionIsRefusedAtTheLine)
     const files::Scratch folder("check");
     fs::current_path(ONCORAIDER_SOURCE_DIR "/data");
     loadBronchiGraphQuietly();
-    const std::string flown = files::read(ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl");
+    const std::string flown =
+        files::read(ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl");
     ASSERT_EQ(flown.substr(flown.size() - 4), "\n26\n");
     const std::string lines = std::to_string(std::count(flown.begin(), flown.end(), '\n'));
-    const std::string lastLine = flown.substr(0, flown.size() - 3);
+    const std::string withoutLastLine = flown.substr(0, flown.size() - 3);
     const std::pair<std::string, std::string> cases[] = {
-        {lastLine, "the recording stops before its mission ends"},
+        {withoutLastLine, "the recording stops before its mission ends"},
         {flown + "26\n", "line " + std::to_string(std::stoi(lines) + 1) +
                              ": a frame after the end of the mission"},
-        {lastLine + "26 UP\n", "line " + lines + ": keys in a frame after the ship's end"},
+        {withoutLastLine + "26 UP\n", "line " + lines + ": keys in a frame after the ship's end"},
     };
     for (const auto& [text, problem] : cases) {
         files::write(folder / "flight.rpl", text);
