@@ -42,9 +42,7 @@ bool canRun(benchmark::State& state)
 
 pty::Process startGame()
 {
-    pty::Options options;
-    options.workDir = dataDirectory().string();
-    return pty::Process(gameBinary().string(), options);
+    return pty::Process(gameBinary().string(), dataDirectory().string());
 }
 
 void shutDown(pty::Process& game)

@@ -102,7 +102,7 @@ TEST_F(BadFiles, WithAMissingGraphFileOrOneWithoutEdgesTheGameRefusesMissionsWit
         if (!missing)
             writeFile(folder + "/Bronchi.gra",
                       "VoxelSize: 1 1 1\n[Artnodes]\n0 0 1 1 1\n0 0 1 1 9\n");
-        pty::Process game(ONCORAIDER_BINARY, {folder, {}, false});
+        pty::Process game(ONCORAIDER_BINARY, folder);
         for (const auto& [text, key] :
              {std::pair{menuEnd, "m"}, {refused, "\r"}, {menuEnd, "\x1b"}}) {
             ASSERT_TRUE(game.waitFor(text)) << game.output();

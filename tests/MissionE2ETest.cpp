@@ -63,7 +63,7 @@ std::string reviewNumbers(std::string output)
 TEST_F(MissionEndToEnd, ThreeRecordedMissionsInOneProcessThenReplayedAndVerified)
 {
     std::string reviews[3];
-    pty::Process game(ONCORAIDER_BINARY, {dir.path(), options({"--record", "flight.rpl"}), false});
+    pty::Process game(ONCORAIDER_BINARY, dir.path(), options({"--record", "flight.rpl"}));
     for (int mission = 1; mission <= 3; ++mission) {
         ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
         game.send("m");
@@ -100,7 +100,7 @@ TEST_F(MissionEndToEnd, ThreeRecordedMissionsInOneProcessThenReplayedAndVerified
             xtools::run("cd " + dir.path() + " && " ONCORAIDER_BINARY " --verify " + file);
         EXPECT_EQ(reviewNumbers(verified), reviews[mission]) << file;
     }
-    pty::Process replay(ONCORAIDER_BINARY, {dir.path(), options({"--replay=flight-2.rpl"}), false});
+    pty::Process replay(ONCORAIDER_BINARY, dir.path(), options({"--replay=flight-2.rpl"}));
     ASSERT_TRUE(replay.waitFor("(Press [ENTER] to continue)", 40000)) << replay.output();
     EXPECT_EQ(reviewNumbers(replay.output()), reviews[1]);
     EXPECT_EQ(replay.output().find("Please enter your name"), std::string::npos)
@@ -112,7 +112,7 @@ TEST_F(MissionEndToEnd, ThreeRecordedMissionsInOneProcessThenReplayedAndVerified
 // A window of the size asked for, F11 to full screen and back, and ESC still ends the mission.
 TEST_F(MissionEndToEnd, WindowModeAndF11)
 {
-    pty::Process game(ONCORAIDER_BINARY, {dir.path(), options({"--window=1024x768"}), false});
+    pty::Process game(ONCORAIDER_BINARY, dir.path(), options({"--window=1024x768"}));
     ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
     game.send("m");
     const std::string window = x.waitForWindow(title);
@@ -128,7 +128,7 @@ TEST_F(MissionEndToEnd, WindowModeAndF11)
 
 TEST_F(MissionEndToEnd, WithoutADisplayTheMenuSaysWhyAndCarriesOn)
 {
-    pty::Process game(ONCORAIDER_BINARY, {dir.path(), {"-display", ":9999"}, false});
+    pty::Process game(ONCORAIDER_BINARY, dir.path(), {"-display", ":9999"});
     ASSERT_TRUE(game.waitFor(menuEnd));
     game.send("m\r");  // the ENTER pressed ahead counts when the message waits for it
     EXPECT_TRUE(game.waitFor("No mission: cannot open the X display \":9999\"")) << game.output();

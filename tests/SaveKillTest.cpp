@@ -26,7 +26,7 @@ long update(const std::string& dir, int round, long killAfter)
     const std::string name = "pilot" + std::to_string(round % 13);
     const std::string score = std::to_string(1000 + round);
     pty::Process helper(fs::path(ONCORAIDER_BINARY).parent_path() / "oncoraider_savekill",
-                        {dir, {name, score}, false});
+                        dir, {name, score});
     EXPECT_TRUE(helper.waitFor("s")) << "round " << round << ": " << helper.output();
     const auto start = std::chrono::steady_clock::now();
     if (killAfter < 0) {

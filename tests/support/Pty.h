@@ -1,5 +1,5 @@
 // A program run in a pseudo-terminal for end-to-end tests: bytes typed, text awaited, exit status,
-// settings left.
+// terminal settings left.
 #pragma once
 
 #include <fcntl.h>
@@ -18,63 +18,43 @@
 
 namespace pty {
 
-struct Options {
-    std::string workDir = ".";
-    std::vector<std::string> args;
-    bool stdinPipe = false;  // standard input from a pipe; output still goes to the terminal
-};
-
-inline bool sameSettings(const termios& a, const termios& b)
-{
-    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
-           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
-}
-
 class Process {
 public:
-    Process(const std::string& program, const Options& options = {})
+    Process(const std::string& program, const std::string& workDir = ".",
+            const std::vector<std::string>& args = {})
     {
         // Built before fork: after it, system calls only.
         std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& arg : options.args)
+        for (const std::string& arg : args)
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         winsize size{24, 80, 0, 0};
-        int inputPipe[2] = {-1, -1};
         if (openpty(&master_, &slave_, nullptr, nullptr, &size) != 0 ||
             tcgetattr(slave_, &initial_) != 0 || fcntl(master_, F_SETFD, FD_CLOEXEC) != 0 ||
-            fcntl(slave_, F_SETFD, FD_CLOEXEC) != 0 ||
-            (options.stdinPipe && pipe2(inputPipe, O_CLOEXEC) != 0))
-            throw std::runtime_error("cannot open the terminal or the input pipe");
-        pid_ = fork();
-        if (pid_ < 0)
-            throw std::runtime_error("cannot fork");
+            fcntl(slave_, F_SETFD, FD_CLOEXEC) != 0 || (pid_ = fork()) < 0)
+            throw std::runtime_error("cannot open a terminal and start " + program);
         if (pid_ == 0) {
             login_tty(slave_);  // a session of its own, with the terminal as its controlling one
-            if (options.stdinPipe)
-                dup2(inputPipe[0], STDIN_FILENO);
             signal(SIGPIPE, SIG_DFL);
-            if (chdir(options.workDir.c_str()) == 0)
+            if (chdir(workDir.c_str()) == 0)
                 execv(argv[0], argv.data());
             _exit(127);
         }
-        close(inputPipe[0]);  // when there is one
-        input_ = options.stdinPipe ? inputPipe[1] : master_;
     }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
     ~Process()
     {
-        if (pid_ > 0 && !reaped_ && ::kill(pid_, SIGKILL) == 0)
+        if (!reaped_ && ::kill(pid_, SIGKILL) == 0)
             waitpid(pid_, nullptr, 0);
-        for (int fd : {input_ != master_ ? input_ : -1, master_, slave_})
-            close(fd);
+        close(master_);
+        close(slave_);
     }
 
-    void send(const std::string& bytes)  // as typed at the terminal, or written into the input pipe
+    void send(const std::string& bytes)  // as typed at the terminal
     {
-        if (write(input_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-            throw std::runtime_error("cannot write all of the program's input at once");
+        if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            throw std::runtime_error("cannot type all of the program's input at once");
     }
 
     // Waits for text after the previous match; false on time-out.
@@ -94,8 +74,7 @@ public:
     int waitExit(int timeoutMs = 10000)  // the program's wait status; -1 on time-out
     {
         const auto exited = [&] {
-            if (!reaped_)
-                reaped_ = waitpid(pid_, &status_, WNOHANG) == pid_;
+            reaped_ = reaped_ || waitpid(pid_, &status_, WNOHANG) == pid_;
             return reaped_;
         };
         if (!readUntil(timeoutMs, exited))
@@ -112,15 +91,24 @@ public:
 
     void kill(int signal) { ::kill(pid_, signal); }
     pid_t pid() const { return pid_; }
-    const termios& initialSettings() const { return initial_; }  // before the program started
-    termios settings() const  // now
+    unsigned localModes() const { return settings().c_lflag; }
+    // The terminal's settings are as they were before the program started.
+    bool terminalAsFound() const
+    {
+        const termios now = settings();
+        return now.c_iflag == initial_.c_iflag && now.c_oflag == initial_.c_oflag &&
+               now.c_cflag == initial_.c_cflag && now.c_lflag == initial_.c_lflag &&
+               std::memcmp(now.c_cc, initial_.c_cc, sizeof now.c_cc) == 0;
+    }
+
+private:
+    termios settings() const
     {
         termios now{};
         tcgetattr(slave_, &now);
         return now;
     }
 
-private:
     // Appends what the program has written, waiting up to timeoutMs for the first of it.
     void readOutput(int timeoutMs)
     {
@@ -146,7 +134,7 @@ private:
         return done();
     }
 
-    int master_ = -1, slave_ = -1, input_ = -1, status_ = 0;  // the slave stays open for settings()
+    int master_ = -1, slave_ = -1, status_ = 0;  // the slave stays open for settings()
     pid_t pid_ = -1;
     bool reaped_ = false;
     termios initial_{};
