@@ -9,6 +9,7 @@
 
 namespace {
 
+const char* const mapFile = "./Bronchi.gra";
 std::unique_ptr<BronchiGraph> graph;
 
 }  // namespace
@@ -18,14 +19,14 @@ const WallTable bronchiWall{BronchiMesh,          wallTriangleCount, wallSegment
 
 const BronchiGraph& bronchiGraph() {
     if (!graph) {
-        graph = std::make_unique<BronchiGraph>("./Bronchi.gra");
+        graph = std::make_unique<BronchiGraph>(mapFile);
     }
     return *graph;
 }
 
 void loadBronchiGraphQuietly() {
     if (!graph) {
-        graph = loadGraphQuietly("./Bronchi.gra");
+        graph = loadGraphQuietly(mapFile);
     }
 }
 
