@@ -113,6 +113,16 @@ TEST_F(FrameTick, KeysActInTableOrderThenTheFlaggedHitIsScoredWithANewTumor)
     }
 }
 
+TEST_F(FrameTick, SpaceCountsAShotOnlyWhenTheShipFires)
+{
+    ship.fireCooldown = 0;
+    platform::keyDown(key::space);
+    runFrames();
+    EXPECT_EQ(shotCount, 0) << "at cooldown 0 the ship does not fire";
+    runFrames();
+    EXPECT_EQ(shotCount, 1);
+}
+
 // A contact bounces and costs the speed at impact in its first frame only. The one that takes the
 // last health still reads its frame's keys, draws no display, and then keys do nothing for 3 s.
 TEST_F(FrameTick, WallContactDamagesOnceAndTheLastHealthLostEndsTheMission)
