@@ -70,6 +70,8 @@ TEST_F(MissionEndToEnd, ThreeRecordedMissionsInOneProcessThenReplayedAndVerified
         EXPECT_TRUE(
             game.waitFor("Deploying in 3 2 1\r\nif you can read this, press [ALT]+[TAB]\r\n"));
         const std::string window = x.waitForWindow(title);
+        // The search above ignores case.
+        EXPECT_EQ(x.run("xdotool getwindowname " + window), title + "\n");
         // It may show at its first size before the switch to full screen arrives.
         EXPECT_EQ(awaitSize(x, window, "1920x1080"), "1920x1080") << "full screen";
         x.pointAt(window);
