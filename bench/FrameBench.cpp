@@ -25,7 +25,7 @@
 #include "../tests/support/ScriptedFlight.h"
 #include "bodies/TrailSpheres.h"
 #include "mission/FrameTick.h"
-#include "mission/Mission.h"
+#include "mission/MissionGl.h"
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
 #include "platform/Testing.h"

@@ -18,7 +18,7 @@
 
 #include "bodies/TrailSpheres.h"
 #include "mission/FrameTick.h"
-#include "mission/Mission.h"
+#include "mission/MissionGl.h"
 #include "mission/MissionState.h"
 #include "support/PlainScene.h"
 #include "support/RealGraph.h"
