@@ -20,16 +20,16 @@
 #include <utility>
 #include <vector>
 
-#include "../tests/support/PlainScene.h"
 #include "../tests/support/RealGraph.h"
-#include "../tests/support/ScriptedFlight.h"
 #include "bodies/TrailSpheres.h"
 #include "mission/FrameTick.h"
-#include "mission/Mission.h"
+#include "mission/MissionGl.h"
 #include "mission/MissionState.h"
 #include "platform/Platform.h"
 #include "platform/Testing.h"
 #include "platform/Window.h"
+#include "support/PlainScene.h"
+#include "support/ScriptedFlight.h"
 #include "world/World.h"
 
 namespace {

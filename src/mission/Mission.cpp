@@ -1,9 +1,8 @@
-// Mission set-up and review: countdown, window and fixed GL state, the wall display list,
-// spawning, the GLUT main loop, then the review, the name prompt and the high scores.
+// Mission set-up and review: countdown, window, spawning, the GLUT main loop, then the review,
+// the name prompt and the high scores.
 #include "mission/Mission.h"
 
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +13,7 @@
 #include "console/HighScores.h"
 #include "console/Menu.h"
 #include "mission/FrameTick.h"
+#include "mission/MissionGl.h"
 #include "mission/MissionState.h"
 #include "mission/Recording.h"
 #include "platform/Platform.h"
@@ -31,24 +31,6 @@ void leaveMainLoop()
     leaving = true;
 }
 
-void beginFrame(float fogDensity)
-{
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glFogf(GL_FOG_DENSITY, fogDensity);
-}
-
-void drawScene(bool shipAlive, bool drawFading)
-{
-    ship.placeCamera();
-    drawWalls();
-    targetTumor.draw();
-    if (drawFading)
-        fadingTumor.draw();
-    if (shipAlive)
-        ship.drawMissilesAndHud();
-}
-
 void swapBuffers()
 {
     glutSwapBuffers();
@@ -61,46 +43,6 @@ void swapBuffers()
 
 // freeglut insists on a display callback; frameTick draws and swaps by itself.
 void drawNothing() {}
-
-// Every vertex's red is drawn anew from rand(); seeded alike, the walls look alike every mission.
-void compileWalls()
-{
-    wallList = glGenLists(1);
-    glNewList(wallList, GL_COMPILE);
-    glColor4d(0.8, 0.4, 0.4, 1.0);
-    for (const WallTriangle& triangle : BronchiMesh) {
-        for (const WallVertex& v : triangle.vertex) {
-            glColor3d(0.7 + 0.01 * (std::rand() % 10), 0.0, 0.0);
-            // The stored normals point into the tissue; the lit side must face the lumen.
-            glNormal3d(-static_cast<double>(v.nx), -static_cast<double>(v.ny),
-                       -static_cast<double>(v.nz));
-            glVertex3d(v.x, v.y, v.z);
-        }
-    }
-    glEndList();
-}
-
-void setFixedState()
-{
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_COLOR_MATERIAL);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_NORMALIZE);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-
-    // The headlight; placeCamera puts it at the eye every frame.
-    glLightf(GL_LIGHT1, GL_SPOT_EXPONENT, 80.0f);
-    glLightf(GL_LIGHT1, GL_SPOT_CUTOFF, 25.0f);
-    glEnable(GL_LIGHT1);
-    const GLfloat white[4] = {1.0f, 1.0f, 1.0f, 0.0f};
-    glLightfv(GL_LIGHT1, GL_DIFFUSE, white);
-
-    glEnable(GL_FOG);
-    glFogi(GL_FOG_MODE, GL_EXP2);
-    const GLfloat fogColour[4] = {0.5f, 0.5f, 0.6f, 1.0f};
-    glFogfv(GL_FOG_COLOR, fogColour);
-}
 
 }  // namespace
 
@@ -259,31 +201,6 @@ MissionSettings missionSettings;
 
 FrameHooks frameHooks = {leaveMainLoop, beginFrame, drawScene, swapBuffers, insideAirway};
 
-void setUpMissionGl()
-{
-    // Aspect 1.0 whatever the window's shape.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1.0, 1.0, 1000.0);
-    glMatrixMode(GL_MODELVIEW);
-
-    std::srand(wallTriangleCount);
-    compileWalls();
-    setFixedState();
-}
-
-void drawWalls()
-{
-    // Every wall vertex has alpha 1, so blending would only write back what it is given; not
-    // reading the frame buffer back is cheaper.
-    glDisable(GL_BLEND);
-    // The list holds no begin/end of its own: each wall triangle is one of these triangles.
-    glBegin(GL_TRIANGLES);
-    glCallList(wallList);
-    glEnd();
-    glEnable(GL_BLEND);
-}
-
 bool shipSurvived(float health)
 {
     return health > 0;
@@ -299,11 +216,6 @@ MissionScore scoreMission(int shots, int hits, float health)
     // Far beyond any real mission, but converting an out-of-range double is undefined.
     score.points = points >= 2147483647.0 ? 2147483647 : static_cast<int>(points);
     return score;
-}
-
-void onReshape(int width, int height)
-{
-    glViewport(0, 0, width, height);
 }
 
 void runMission(int argc, char* argv[])

@@ -28,16 +28,6 @@ unsigned spawnMission(const Recording* recording);
 // "Mission Review:" and the mission's numbers, or the failure line of a destroyed ship.
 void printReview();
 
-// The GLUT reshape callback: the viewport follows the window; the projection stays.
-void onReshape(int width, int height);
-
-// The GL side of a mission window: projection, fixed state and the wall display list, whose
-// shades come from srand(21822). runMission calls it for its window; benchmarks and the image
-// test for windows of their own.
-void setUpMissionGl();
-// The airway walls, from wallList.
-void drawWalls();
-
 // What the review shows of a mission that the ship survived.
 struct MissionScore {
     float ratio;             // hits per hundred shots, 0 without shots

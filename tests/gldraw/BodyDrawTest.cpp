@@ -1,28 +1,7 @@
-// Drawing of the simple bodies: the display vertex, the tumor and the arrow. Body-frame vertices
-// and normals are checked through the missile's and the arrow's tables.
+// The navigation arrow's drawing; the tumor's is checked in the scene's.
 #include "bodies/NavigationArrow.h"
-#include "bodies/Schiff.h"
-#include "bodies/Tumor.h"
 
 #include "GlExpect.h"
-
-TEST(BodyDraw, HudVertexStandsOnThePlaneTwoUnitsAhead) {
-    Schiff ship({1, 2, 3}, {0, 1, 0}, {0, 0, 1}, {}, {});
-    ship.updateHudOrigin();
-    glrecorder::start();
-    ship.hudVertex(0.1, -0.78, 0);
-    expectCalls(glrecorder::calls(), {vertex({1.1, 1.22, 5})});
-}
-
-TEST(BodyDraw, TumorIssuesExactlyFiveCalls) {
-    Tumor tumor({1, 2, 3});
-    tumor.size = 0.5f;
-    glrecorder::start();
-    tumor.draw();
-    expectCalls(glrecorder::calls(), {gl("glPushMatrix"), gl("glTranslated", {1, 2, 3}),
-                                      gl("glColor4d", {1, 1, 1, 0.5}),
-                                      gl("glutSolidSphere", {1, 10, 10}), gl("glPopMatrix")});
-}
 
 TEST(BodyDraw, ArrowDrawsTheTabledDartAndNothingForDegenerateDirections) {
     // Along z as tabled, along x (up +z, side +y), off the axes with a skewed up; then

@@ -32,18 +32,22 @@ inline GlCall gl(const char* name, std::vector<double> args = {}) { return {name
 inline GlCall vertex(const Point& p) { return gl("glVertex3d", {p[0], p[1], p[2]}); }
 inline GlCall normal(const Point& n) { return gl("glNormal3d", {n[0], n[1], n[2]}); }
 
-// Same calls in the same order; arguments equal within a relative 1e-12 (NaN never is).
-inline void expectCalls(const Calls& actual, const Calls& expected) {
+// Same name, arguments equal within a relative 1e-12 (NaN never is).
+inline bool operator==(const GlCall& a, const GlCall& e) {
     auto near = [](double x, double y) {
         return std::fabs(x - y) <= 1e-12 * std::max(1.0, std::fabs(y));
     };
-    for (std::size_t i = 0; i < std::min(actual.size(), expected.size()); ++i) {
-        const GlCall &a = actual[i], &e = expected[i];
-        ASSERT_TRUE(a.name == e.name && std::equal(a.args.begin(), a.args.end(), e.args.begin(),
-                                                   e.args.end(), near))
-            << "call " << i << ": " << a.name << testing::PrintToString(a.args) << " instead of "
-            << e.name << testing::PrintToString(e.args);
-    }
+    return a.name == e.name && std::equal(a.args.begin(), a.args.end(), e.args.begin(),
+                                          e.args.end(), near);
+}
+inline void PrintTo(const GlCall& c, std::ostream* out) {
+    *out << c.name << testing::PrintToString(c.args);
+}
+
+// Same calls in the same order.
+inline void expectCalls(const Calls& actual, const Calls& expected) {
+    for (std::size_t i = 0; i < std::min(actual.size(), expected.size()); ++i)
+        ASSERT_EQ(actual[i], expected[i]) << "call " << i;
     EXPECT_EQ(actual.size(), expected.size());
 }
 

@@ -1,6 +1,6 @@
 // The scene drawn the plain way, call for call as the game drew it before its faster drawing:
 // the wall list inside glBegin/glEnd with blending on, every trail sphere a glutSolidSphere.
-// The image test and the frame benchmark hold the game's faster drawing against it.
+// The frame benchmark holds the game's faster drawing against it.
 #pragma once
 
 #include <GL/freeglut.h>

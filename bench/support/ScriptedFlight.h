@@ -1,5 +1,5 @@
-// A scripted flight for the frame benchmark and the image test: missiles in flight from the start
-// node, then frames of the real frame tick on a 26 ms scripted clock, kept to be drawn again.
+// A scripted flight for the frame benchmark: missiles in flight from the start node, then frames
+// of the real frame tick on a 26 ms scripted clock, kept to be drawn again.
 #pragma once
 
 #include <cstdlib>

@@ -18,7 +18,7 @@ Schiff shipWithMissiles(int count) {
 }
 
 void BM_MissileDraw(benchmark::State& state) {
-    glrecorder::countOnly();
+    glrecorder::start(false);
     Schiff ship = shipWithMissiles(1);
     Missile& missile = ship.missiles.front();
     const long long before = glrecorder::callCount();
@@ -32,7 +32,7 @@ void BM_MissileDraw(benchmark::State& state) {
 BENCHMARK(BM_MissileDraw);
 
 void BM_MissilesAndHudWith30Missiles(benchmark::State& state) {
-    glrecorder::countOnly();
+    glrecorder::start(false);
     Schiff ship = shipWithMissiles(30);
     ship.placeCamera();
     for (auto _ : state) {
