@@ -19,7 +19,7 @@ namespace {
 const std::string menuEnd = "[ESC] - Shut down Vantreal Flight Control Interface";
 
 // Standard output and error together.
-std::string said(const std::string& command) { return xtools::run("{ " + command + "; } 2>&1"); }
+std::string said(const std::string& command) { return xtools::run("(" + command + ") 2>&1 | cat"); }
 
 struct Package : ::testing::Test {
     void SetUp() override
@@ -119,11 +119,11 @@ TEST_F(Package, LauncherRunsTheGameInThePlayersDataFolderAndPassesItsArgumentsOn
     setenv("XDG_DATA_HOME", (scratch / "data").c_str(), 1);
     const std::string from = elsewhere.string() + "/";
     EXPECT_EQ(xtools::run("cd " + quoted(elsewhere) + " && ../link --record a.rec --replay=b/c.rec "
-                          "--verify 'd e' --verify=/f --record /g -display :0 'h i' '' --help "
+                          "--verify 'd e' --verify=f --record /g -display :0 'h i' '' --help "
                           "--record= --replay"),
               scratch / "data/oncoraider\n[--record][" + from + "a.rec][--replay=" + from +
-                  "b/c.rec][--verify][" + from + "d e][--verify=/f][--record][/g][-display][:0]"
-                  "[h i][][--help][--record=][--replay]");
+                  "b/c.rec][--verify][" + from + "d e][--verify=" + from + "f][--record][/g]"
+                  "[-display][:0][h i][][--help][--record=][--replay]");
 }
 
 }  // namespace
