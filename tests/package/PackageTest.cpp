@@ -88,7 +88,7 @@ TEST_F(Package, LauncherRunsTheGameInThePlayersDataFolderAndPassesItsArgumentsOn
     setenv("HOME", home.c_str(), 1);
     unsetenv("XDG_DATA_HOME");
     const auto showsTable = [&](const std::string& table) {
-        pty::Process game(root / "usr/games/oncoraider", {elsewhere, {}, false});
+        pty::Process game(root / "usr/games/oncoraider", elsewhere);
         ASSERT_TRUE(game.waitFor(menuEnd)) << game.output();
         game.send("h");
         EXPECT_TRUE(game.waitFor("Highscores:\r\n-----------\r\n" + table)) << game.output();
