@@ -6,16 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "support/Files.h"
+#include "Files.h"
 #include "world/BronchiGraph.h"
 
 struct TextGraph {
     std::unique_ptr<BronchiGraph> graph;
-    std::string out;
-    std::string err;
+    std::string out, err;
 
-    explicit TextGraph(const std::string& text)
-    {
+    explicit TextGraph(const std::string& text) {
         const files::Scratch folder("graph");
         files::write(folder / "Bronchi.gra", text);
         testing::internal::CaptureStdout();

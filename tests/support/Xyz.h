@@ -1,4 +1,4 @@
-// A vector's components as one value: compared bit for bit, and printed in full when they differ.
+// A vector's components as one value: compared bit for bit, printed in full when they differ.
 #pragma once
 
 #include <iomanip>
@@ -7,15 +7,12 @@
 #include "math/Vektor3D.h"
 
 struct Xyz {
-    double x = 0.0;
-    double y = 0.0;
-    double z = 0.0;
+    double x, y, z;
     bool operator==(const Xyz& o) const { return x == o.x && y == o.y && z == o.z; }
 };
 
 inline Xyz xyz(const Vektor3D& v) { return {v.x, v.y, v.z}; }
 
-inline std::ostream& operator<<(std::ostream& out, const Xyz& v)
-{
+inline std::ostream& operator<<(std::ostream& out, const Xyz& v) {
     return out << std::setprecision(17) << '(' << v.x << ", " << v.y << ", " << v.z << ')';
 }
