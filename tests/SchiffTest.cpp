@@ -3,38 +3,45 @@
 
 #include <gtest/gtest.h>
 
-static bool eq(Vektor3D a, Vektor3D b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+#include <tuple>
 
-TEST(Schiff, FiresOnlyBelowZeroCooldownWithTheFrameAndVelocitiesFromBeforeTheRecoil) {
-    Schiff ship;
-    ship.velocity = {0.2, -0.1, 0.3}, ship.angularVelocity = {2e-4, 1e-4, -3e-4}, ship.fire();
-    EXPECT_TRUE(ship.health == 10.0f && ship.timeLeft == 180000 && ship.missiles.empty());
+#include "support/Xyz.h"
+
+static auto motion(const BObject& b) {
+    return std::make_tuple(xyz(b.up), xyz(b.forward), xyz(b.velocity), xyz(b.angularVelocity));
+}
+
+TEST(Schiff, CountsDownWithoutAFloorAndFiresBelowZeroWithTheFrameAndVelocitiesBeforeRecoil) {
+    Schiff ship({}, {0, 1, 0}, {0, 0, 1}, {0.2, -0.1, 0.3}, {2e-4, 1e-4, -3e-4});
+    ship.updateHudOrigin();  // two units ahead
+    EXPECT_EQ(std::make_pair(xyz(ship.hudOrigin), xyz(ship.side)),
+              std::make_pair(Xyz{0, 0, 2}, Xyz{1, 0, 0}));
+    ship.fire();
+    EXPECT_TRUE(ship.missiles.empty());
+    ship.timeLeft = 10;
     ship.update(30);
-    const Schiff b = ship;
-    ship.fire(), ship.fire();
-    ASSERT_TRUE(b.fireCooldown == -30 && ship.fireCooldown == 1000 && ship.missiles.size() == 1);
-    const Missile& m = ship.missiles[0];
-    EXPECT_TRUE(eq(m.position, b.position + b.forward) && eq(m.up, b.up));
-    EXPECT_TRUE(eq(m.forward, b.forward) && eq(m.velocity, b.velocity));
-    EXPECT_TRUE(eq(m.angularVelocity, b.angularVelocity));
-    EXPECT_TRUE(eq(ship.velocity, b.velocity + (b.forward * -500.0) / 1000.0));  // the recoil
+    EXPECT_EQ(std::make_pair(ship.timeLeft, ship.fireCooldown), std::make_pair(-20, -30));
+    const Schiff before = ship;
+    ship.fire();
+    ship.fire();
+    ASSERT_EQ(ship.missiles.size(), 1u);
+    EXPECT_EQ(ship.fireCooldown, 1000);
+    EXPECT_EQ(xyz(ship.missiles[0].position), xyz(before.position + before.forward));
+    EXPECT_EQ(motion(ship.missiles[0]), motion(before));
+    EXPECT_EQ(xyz(ship.velocity), xyz(before.velocity + (before.forward * -500.0) / 1000.0));
 }
 
-TEST(Schiff, UpdateMovesAndCountsDownWithoutAFloorAndTheHudOriginLiesTwoUnitsAhead) {
-    Schiff s({1, 2, 3}, {0, 1, 0}, {0, 0, 1}, {0.25, -1.5, 3}, {});
-    s.updateHudOrigin(), s.timeLeft = 10, s.update(40);
-    EXPECT_TRUE(eq(s.hudOrigin, {1, 2, 5}) && eq(s.side, {1, 0, 0}));
-    EXPECT_TRUE(eq(s.position, {1.25, 0.5, 6}) && s.timeLeft == -30 && s.fireCooldown == -40);
-}
-
-TEST(Schiff, MissilePassDropsExpiredOnesAtTheFrontAndUpdatesTheRestOnce) {
+// Expired ones (lifetime below 0) stand at the front; each kept missile is updated once.
+TEST(Schiff, MissilePassDropsExpiredOnesAndUpdatesTheRestOnce) {
     Schiff ship;
     Missile m({}, {0, 1, 0}, {0, 0, 1}, {}, {});
-    for (int lifetime : {-5, -1, 0, 0, 700}) m.lifetime = lifetime, ship.missiles.push_back(m);
+    for (int lifetime : {-5, -1, 0, 700}) {
+        m.lifetime = lifetime;
+        ship.missiles.push_back(m);
+    }
     ship.update(20);
-    ASSERT_EQ(ship.missiles.size(), 3u);  // lifetime 0 is kept
-    for (const Missile& kept : ship.missiles) EXPECT_EQ(kept.trailIndex, 1);  // one update each
-    EXPECT_TRUE(ship.missiles[0].lifetime == -20 && ship.missiles[2].lifetime == 680);
-    ship.update(20);
-    EXPECT_TRUE(ship.missiles.size() == 1 && ship.missiles[0].lifetime == 660);
+    ASSERT_EQ(ship.missiles.size(), 2u);
+    EXPECT_EQ(std::make_tuple(ship.missiles[0].lifetime, ship.missiles[1].lifetime,
+                              ship.missiles[0].trailIndex, ship.missiles[1].trailIndex),
+              std::make_tuple(-20, 680, 1, 1));
 }
