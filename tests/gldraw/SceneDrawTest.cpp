@@ -34,14 +34,6 @@ TEST(SceneDraw, SetUpGivesTheProjectionTheShadedWallListFacingTheLumenThenTheFix
     EXPECT_EQ(wallList, glrecorder::list);
 }
 
-TEST(SceneDraw, AFrameStartsClearedWithTheModelViewResetAndTheFogDensityGiven) {
-    glrecorder::start();
-    beginFrame(0.25f);
-    expectCalls(glrecorder::calls(),
-                {gl("glClear", {GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT}), gl("glLoadIdentity"),
-                 gl("glFogf", {GL_FOG_DENSITY, 0.25})});
-}
-
 // Out of line: GCC 12.2 at -O2 vectorises braced (double)(float) round trips and drops them.
 [[gnu::noinline]] static double f32(double v) { return static_cast<float>(v); }
 static Point pt(const Vektor3D& v) { return {v.x, v.y, v.z}; }
