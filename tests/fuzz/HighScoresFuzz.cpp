@@ -42,8 +42,8 @@ Entries expectedEntries(const std::string& text)
 
 int fuzzHighScores(const uint8_t* data, std::size_t size)
 {
-    const std::string text(reinterpret_cast<const char*>(data), size);
     HighScores table(scratchFile("highscores.vxr", data, size));
+    const std::string text(reinterpret_cast<const char*>(data), size);
     expect(entriesOf(table) == expectedEntries(text),
            "the table holds the file's leading name and score words");
     // The input picks the offer.

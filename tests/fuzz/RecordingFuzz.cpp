@@ -19,7 +19,8 @@ int fuzzRecording(const uint8_t* data, std::size_t size)
         return 0;
     expect(read.frames.size() <= mostFrames, "no more frames than a mission can have");
     for (const RecordedFrame& frame : read.frames) {
-        expect(frame.millis >= 26 && frame.millis <= longestFrameMillis, "frames within bounds");
+        expect(frame.millis >= 26, "no frame is shorter than a frame can be");
+        expect(frame.millis <= longestFrameMillis, "no frame is longer than the bound");
         expect(frame.keys < (1u << flightKeyCount), "only flight keys");
     }
     const std::string path = scratchFile("written.rpl", data, 0);
