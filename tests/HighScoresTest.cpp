@@ -49,7 +49,7 @@ TEST(HighScores, LoadStopsAtABadScoreInsertPutsNoOneAboveAnEqualScoreAndSortMayR
         {full, "new", 60, "a 100 b 90 bob 80 c 70 d 60 new 60 e 50 bob 40 f 30 g 20"},
         // The lowest bob is raised.
         {full, "bob", 60, "a 100 b 90 bob 80 c 70 d 60 bob 60 e 50 f 30 g 20 h 10"},
-        {"ann 5", "ann", 7, "ann 7"},
+        {"ann 5", "ann", 7, "ann 7"},  // his own first place is raised
         {"ann 5", "-", 3, "ann 5 - 3"},  // the lowest placeholder
         {"A 4 B 4 C 5", "D", 6, "D 6 C 5 B 4 A 4"},
     };
