@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "fuzz/BronchiGraphFuzz.cpp"
 #include "fuzz/HighScoresFuzz.cpp"
 #include "fuzz/RecordingFuzz.cpp"
+#include "support/Files.h"
 
 namespace {
 
@@ -17,18 +16,16 @@ std::string input;
 TEST(FuzzCorpus, EveryInputKeepsTheLoadersProperties)
 {
     fuzz::onFailure = [](const char* what) { ADD_FAILURE() << input << ": " << what; };
-    const std::pair<const char*, int (*)(const uint8_t*, std::size_t)> targets[] = {
+    const std::pair<std::string, int (*)(const uint8_t*, std::size_t)> targets[] = {
         {"bronchi_graph", fuzz::fuzzBronchiGraph},
         {"high_scores", fuzz::fuzzHighScores},
         {"recording", fuzz::fuzzRecording}};
     for (const auto& [target, run] : targets) {
-        const std::filesystem::path folder =
-            std::filesystem::path(ONCORAIDER_SOURCE_DIR) / "tests/fuzz" / target;
         int inputs = 0;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        for (const auto& entry : std::filesystem::directory_iterator(
+                 std::string(ONCORAIDER_SOURCE_DIR) + "/tests/fuzz/" + target)) {
             input = entry.path().string();
-            std::ifstream in(input, std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+            const std::string bytes = files::read(input);
             run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
             ++inputs;
         }

@@ -12,28 +12,29 @@
 
 namespace fuzz {
 
-namespace fs = std::filesystem;
-
 inline void (*onFailure)(const char* what) = [](const char* what) {
     std::fprintf(stderr, "broken property: %s\n", what);
     abort();
 };
 
-inline void expect(bool holds, const char* what) { if (!holds) onFailure(what); }
+inline void expect(bool holds, const char* what)
+{
+    if (!holds)
+        onFailure(what);
+}
 
-// One folder per process, in memory where the system offers it (saves sync), removed at exit.
-struct ScratchFolder {
-    std::string path = (fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") + std::string("/oncoraider-fuzz-XXXXXX");
-    ScratchFolder() { expect(mkdtemp(path.data()) != nullptr, "a scratch folder can be made"); }
-    ~ScratchFolder() { std::error_code ignored; fs::remove_all(path, ignored); }
-};
-
-// A file of that name in the scratch folder, holding the data.
+// A file of that name holding the data, in a folder of this process's own, in memory where the
+// system offers it (saves sync) and removed at exit.
 inline std::string scratchFile(const std::string& name, const uint8_t* data, std::size_t size)
 {
-    static const ScratchFolder folder;
+    static const struct Folder {
+        std::string path = (std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp") +
+                           std::string("/oncoraider-fuzz-XXXXXX");
+        Folder() { expect(mkdtemp(path.data()) != nullptr, "a scratch folder can be made"); }
+        ~Folder() { std::filesystem::remove_all(path); }
+    } folder;
     const std::string path = folder.path + "/" + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), std::streamsize(size));
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
     return path;
 }
 

@@ -20,7 +20,8 @@ Entries entriesOf(const HighScores& table)
     return entries;
 }
 
-// Name and score words in turn until a score is not a sign and digits within 32 bits; placeholders.
+// Name and score words in turn until a score is not a sign and digits within 32 bits; then
+// placeholders.
 Entries expectedEntries(const std::string& text)
 {
     std::istringstream words(text);
@@ -30,7 +31,8 @@ Entries expectedEntries(const std::string& text)
         char* end = nullptr;
         errno = 0;
         const long long value = std::strtoll(score.c_str(), &end, 10);
-        if (end != score.c_str() + score.size() || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
+        const bool whole = end == score.c_str() + score.size() && errno != ERANGE;
+        if (!whole || value < INT32_MIN || value > INT32_MAX)
             break;
         entries.emplace_back(name, value);
     }
@@ -41,19 +43,25 @@ Entries expectedEntries(const std::string& text)
 int fuzzHighScores(const uint8_t* data, std::size_t size)
 {
     HighScores table(scratchFile("highscores.vxr", data, size));
-    expect(entriesOf(table) == expectedEntries(std::string(reinterpret_cast<const char*>(data), size)),
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    expect(entriesOf(table) == expectedEntries(text),
            "the table holds the file's leading name and score words");
-    const int32_t score = size == 0 ? 0 : static_cast<int8_t>(data[0]) * (1 << 24);  // the input picks the offer
+    // The input picks the offer.
+    const int32_t score = size == 0 ? 0 : static_cast<int8_t>(data[0]) * (1 << 24);
     table.insert("fuzz", score);
     table.sort();
     table.fileName = scratchFile("saved.vxr", data, 0);
     table.save();
-    expect(entriesOf(HighScores(table.fileName)) == entriesOf(table), "a saved table loads back as it was");
+    expect(entriesOf(HighScores(table.fileName)) == entriesOf(table),
+           "a saved table loads back as it was");
     return 0;
 }
 
 }  // namespace fuzz
 
 #ifdef ONCORAIDER_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) { return fuzz::fuzzHighScores(data, size); }
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    return fuzz::fuzzHighScores(data, size);
+}
 #endif

@@ -1,5 +1,6 @@
 // Fuzz target for recordings: any bytes either are refused with a reason, or read as a recording
 // within the bounds, which written out again reads back the same.
+#include <algorithm>
 #include <sstream>
 #include <string>
 
@@ -18,7 +19,8 @@ int fuzzRecording(const uint8_t* data, std::size_t size)
         return 0;
     expect(read.frames.size() <= mostFrames, "no more frames than a mission can have");
     for (const RecordedFrame& frame : read.frames) {
-        expect(frame.millis >= 26 && frame.millis <= longestFrameMillis, "frames within bounds");
+        expect(frame.millis >= 26, "no frame is shorter than a frame can be");
+        expect(frame.millis <= longestFrameMillis, "no frame is longer than the bound");
         expect(frame.keys < (1u << flightKeyCount), "only flight keys");
     }
     const std::string path = scratchFile("written.rpl", data, 0);
@@ -30,13 +32,14 @@ int fuzzRecording(const uint8_t* data, std::size_t size)
     std::ifstream written(path);
     Recording again;
     expect(readRecording(written, again).empty(), "a written recording reads back");
-    expect(again.seed == read.seed && again.carriedEndMillis == read.carriedEndMillis,
-           "the header reads back the same");
-    bool same = again.frames.size() == read.frames.size();
-    for (std::size_t i = 0; same && i < read.frames.size(); ++i)
-        same = again.frames[i].millis == read.frames[i].millis &&
-               again.frames[i].keys == read.frames[i].keys;
-    expect(same, "the frames read back the same");
+    expect(again.seed == read.seed, "the seed reads back the same");
+    expect(again.carriedEndMillis == read.carriedEndMillis, "the end time reads back the same");
+    const auto sameFrame = [](const RecordedFrame& a, const RecordedFrame& b) {
+        return a.millis == b.millis && a.keys == b.keys;
+    };
+    expect(std::equal(read.frames.begin(), read.frames.end(), again.frames.begin(),
+                      again.frames.end(), sameFrame),
+           "the frames read back the same");
     return 0;
 }
 
