@@ -3,11 +3,13 @@
 #include "console/Menu.h"
 #include "platform/Platform.h"
 #include "platform/Testing.h"
+#include "platform/Window.h"
 #include "support/Files.h"
 #include "support/Pty.h"
 
 #include <gtest/gtest.h>
 
+#include <GL/freeglut.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -43,6 +45,26 @@ TEST_F(Platform, OnlyEscBracketAndEscOOpenASequenceAndAnyOtherEscIsTheEscKey)
         }
         EXPECT_EQ(pressed, keys) << bytes;
     }
+}
+
+// The mission window's keys, and a key held as the window closes: counted once more, as a tap.
+TEST_F(Platform, WindowKeysMapToTheGamesKeysAndReleasingAllLeavesATap)
+{
+    const std::pair<int, int> cases[] = {
+        {platform::keyCodeForGlutKey('w'), key::w},
+        {platform::keyCodeForGlutKey('W'), key::w},
+        {platform::keyCodeForGlutKey(' '), key::space},
+        {platform::keyCodeForGlutKey('1'), 0},
+        {platform::keyCodeForGlutSpecialKey(GLUT_KEY_LEFT), key::left},
+        {platform::keyCodeForGlutSpecialKey(GLUT_KEY_RIGHT), key::right},
+        {platform::keyCodeForGlutSpecialKey(GLUT_KEY_F11), 0},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;
+    platform::keyDown(key::up);
+    platform::releaseAllKeys();
+    EXPECT_TRUE(platform::keyPressed(key::up));
+    EXPECT_FALSE(platform::keyPressed(key::up));
 }
 
 // The name line: blank lines passed over, backspace taking a whole UTF-8 character, the rest of
