@@ -138,18 +138,4 @@ TEST_F(WineGame, CtrlCInTheMenuEndsTheGameAndLeavesTheTerminalAsItWas)
     EXPECT_EQ(files::read(dir / "after.txt"), before);
 }
 
-// The ship's path and its wall contacts come out the same to the last printed digit; the tumors'
-// places do not, as each C library has its own rand().
-TEST_F(WineGame, RecordedFlightEndsWithTheSameHealthAsOnLinux)
-{
-    std::filesystem::copy_file(ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl",
-                               dir / "flight.rpl");
-    // Windows ends its lines with CR LF.
-    const std::string verify = " --verify flight.rpl </dev/null | tr -d '\\r' | grep '^Health: '";
-    const std::string onLinux =
-        xtools::run("cd " + quoted(dir) + " && " ONCORAIDER_BINARY + verify);
-    EXPECT_NE(onLinux, "");
-    EXPECT_EQ(xtools::run("cd " + quoted(dir) + " && wine oncoraider.exe" + verify), onLinux);
-}
-
 }  // namespace
