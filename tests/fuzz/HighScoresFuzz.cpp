@@ -1,5 +1,5 @@
-// Fuzz target for the high-score file: any bytes as "highscores.vxr" load as ten places; a
-// mission's offer, sort and save then load back as the same table.
+// Fuzz target for the high-score file: any bytes as "highscores.vxr" load, and a mission's offer,
+// sort and save then load back as the same table.
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -20,7 +20,6 @@ Entries entriesOf(const HighScores& table)
 int fuzzHighScores(const uint8_t* data, std::size_t size)
 {
     HighScores table(scratchFile("highscores.vxr", data, size));
-    expect(table.items.size() == 10, "the table has ten places whatever the file holds");
     // The input picks the offer.
     const int32_t score = size == 0 ? 0 : static_cast<int8_t>(data[0]) * (1 << 24);
     table.insert("fuzz", score);
