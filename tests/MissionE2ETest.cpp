@@ -76,11 +76,11 @@ TEST_F(MissionEndToEnd, ThreeRecordedMissionsInOneProcessThenReplayedAndVerified
         EXPECT_EQ(awaitSize(x, window, "1024x768"), "1024x768");
         x.pointAt(window);
         ASSERT_TRUE(x.awaitDrawing()) << "nothing drawn";
-        for (const char* size : {"1920x1080", "1024x768"}) {
-            if (mission != 2)
-                break;
-            x.key("F11");
-            EXPECT_EQ(awaitSize(x, window, size), size) << "F11";
+        if (mission == 2) {
+            for (const char* size : {"1920x1080", "1024x768"}) {
+                x.key("F11");
+                EXPECT_EQ(awaitSize(x, window, size), size) << "F11";
+            }
         }
         x.run(std::string("xdotool ") + (mission == 1 ? "keydown Up sleep 5 keyup Up " : "") +
               "keydown space sleep 0.6 keyup space key Escape");
