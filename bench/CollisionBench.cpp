@@ -1,5 +1,5 @@
 // The wall query on the real airway data, the game's against the literal step-by-step one
-// (tests/support/LiteralWallTest.h and below), side by side: insideAirway and nearestSegment over
+// (support/LiteralWall.h and below), side by side: insideAirway and nearestSegment over
 // points inside the airway near its walls. Besides the mean per call, each benchmark reports the
 // median over the points of the time per call at one point (medianNs).
 #include <benchmark/benchmark.h>
@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "../tests/support/LiteralWallTest.h"
+#include "support/LiteralWall.h"
 #include "../tests/support/RealGraph.h"
 #include "world/BronchiMesh.h"
 #include "world/World.h"

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
+#include <tuple>
 
 #include "support/TextGraph.h"
 
@@ -79,4 +81,31 @@ TEST(BronchiGraphLoad, LineEndsBlanksFailedReadsSectionEndsAndOverlongLinesFollo
 // A carriage return that ends the file belongs to the line end, as one before a line feed does.
 TEST(BronchiGraphLoad, ALoneCarriageReturnAtTheEndOfTheFileAddsNothing) {
     EXPECT_EQ(Loaded("VoxelSize: 1 1 1\n[Artnodes]\n0 0 1 2 3\r").nodes, (Points{{1, 2, 3}}));
+}
+
+// Graph 1: edges 0 -> 1 and 1 -> 0 along z, each over a point at z 14. Graph 2: down from node 1
+// (0,0,40) over a bend (15,0,20) to node 0 (0,0,0). Expected: from, to, segment, distance.
+TEST(BronchiGraphNearest, FarEndRuleInclusiveStretchesAndTiesPickTheDocumentedSegment) {
+    const TextGraph both("VoxelSize: 1 1 1\n[Artnodes]\n0 0 0 0 10\n0 0 0 0 20\n"
+                         "[Edges]\n0 1 0 0 0 14\n1 0 0 0 0 14\n");
+    const TextGraph bend("VoxelSize: 1 1 1\n[Artnodes]\n0 0 0 0 0\n0 0 0 0 40\n"
+                         "[Edges]\n1 0 0 15 0 20\n");
+    const TextGraph none("VoxelSize: 1 1 1\n");
+    const std::tuple<const TextGraph*, std::array<float, 3>, std::array<float, 4>> cases[] = {
+        {&both, {0, 0, 9}, {1, 0, 1, 1}},     // edge 0 measures 5, to its far end
+        {&both, {3, 0, 14}, {0, 1, 0, 3}},    // level with the point: four ties
+        {&both, {3, 0, 10}, {0, 1, 0, 3}},    // level with node 0: both edges reach it
+        {&bend, {0, 0, 20}, {1, 0, 0, 12}},   // not 15 to the bend
+        {&bend, {5, 0, 40}, {1, 0, 0, 4}},    // level with node 1
+        {&bend, {5, 0, 0}, {1, 0, 1, 4}},     // level with node 0
+        {&none, {1, 1, 1}, {99, 99, 99, -1}},  // nothing found, nothing touched
+    };
+    for (const auto& [graph, p, expected] : cases) {
+        uint32_t from = 99, to = 99, k = 99;
+        float d = -1;
+        const bool found = (**graph).nearestSegment(p[0], p[1], p[2], from, to, k, d);
+        EXPECT_EQ(found, expected[3] >= 0) << p[0] << " " << p[1] << " " << p[2];
+        const float rounded = std::round(d * 1e4f) / 1e4f;
+        EXPECT_EQ((std::array<float, 4>{float(from), float(to), float(k), rounded}), expected) << p[0] << " " << p[1] << " " << p[2];
+    }
 }

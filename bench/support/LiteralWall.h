@@ -1,5 +1,5 @@
-// The nearest centre-line segment spelled out step by step, without a single shortcut, for the
-// equivalence test and the collision benchmark. Floats, sums left to right, as in the game.
+// The nearest centre-line segment spelled out step by step, without a single shortcut: the
+// collision benchmark's baseline. Floats, sums left to right, as in the game.
 #pragma once
 
 #include <array>
