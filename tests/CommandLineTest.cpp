@@ -6,6 +6,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -106,15 +107,36 @@ TEST_F(Binary, AnswersAtOnceAndTouchesNoFile)
     EXPECT_FALSE(std::filesystem::exists(dir / "highscores.vxr"));
 }
 
+const std::string committed = ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl";
+
 // The committed recording: any change to the rules that alters a flown mission shows here.
 TEST_F(Binary, TheCommittedRecordingVerifiesToItsNumbers)
 {
-    const Outcome verified =
-        run("--verify " ONCORAIDER_SOURCE_DIR "/tests/recordings/full-mission.rpl");
+    const Outcome verified = run("--verify " + committed);
     EXPECT_EQ(verified.status, 0) << verified.err;
     EXPECT_EQ(verified.out, "Mission Review:\n---------------\nShots: 90\nHits:  37\n"
                             "-------------------\nRatio: 41.1111 %\nHealth: 42.12 %\n"
                             "-------------------\nTotal Points: 64069\n\n");
+}
+
+// The committed three-minute flight cut short, run on, and with a key in its end phase.
+TEST_F(Binary, AFlightThatDoesNotEndWithItsMissionIsRefusedAtTheLine)
+{
+    const std::string flown = files::read(committed);
+    ASSERT_EQ(flown.substr(flown.size() - 4), "\n26\n");
+    const int lines = static_cast<int>(std::count(flown.begin(), flown.end(), '\n'));
+    const std::string withoutLastLine = flown.substr(0, flown.size() - 3);
+    const std::pair<std::string, std::string> cases[] = {
+        {withoutLastLine, "the recording stops before its mission ends"},
+        {flown + "26\n",
+         "line " + std::to_string(lines + 1) + ": a frame after the end of the mission"},
+        {withoutLastLine + "26 UP\n",
+         "line " + std::to_string(lines) + ": keys in a frame after the ship's end"},
+    };
+    for (const auto& [text, problem] : cases) {
+        files::write(dir / "flight.rpl", text);
+        EXPECT_EQ(run("--verify flight.rpl").err, "oncoraider: flight.rpl: " + problem + "\n");
+    }
 }
 
 }  // namespace
