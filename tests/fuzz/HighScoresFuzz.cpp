@@ -32,10 +32,3 @@ int fuzzHighScores(const uint8_t* data, std::size_t size)
 }
 
 }  // namespace fuzz
-
-#ifdef ONCORAIDER_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
-{
-    return fuzz::fuzzHighScores(data, size);
-}
-#endif

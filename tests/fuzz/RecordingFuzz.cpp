@@ -44,10 +44,3 @@ int fuzzRecording(const uint8_t* data, std::size_t size)
 }
 
 }  // namespace fuzz
-
-#ifdef ONCORAIDER_LIBFUZZER
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
-{
-    return fuzz::fuzzRecording(data, size);
-}
-#endif
