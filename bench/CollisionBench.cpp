@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <tuple>
 #include <vector>
 
 #include "support/LiteralWall.h"
@@ -69,35 +68,9 @@ bool gameInside(const Vektor3D& p)
     return insideAirway(realGraph(), bronchiWall, p);
 }
 
-// The wall test spelled out on top of the literal nearest segment, as literally.
-bool literalInside(const Vektor3D& position)
+bool literalInside(const Vektor3D& p)
 {
-    const WallTable& wall = bronchiWall;
-    const float p[3] = {float(position.x), float(position.y), float(position.z)};
-    uint32_t from = 0, to = 0, segment = 0;
-    float segmentDistance = 0.0f;
-    if (!literal::nearestSegment(realGraph(), p[0], p[1], p[2], from, to, segment,
-                                 segmentDistance) ||
-        to >= wall.segmentBaseCount || wall.segmentStartCount == 0)
-        return true;
-    const uint64_t lastEntry = wall.segmentStartCount - 1;
-    const uint64_t s = uint64_t{wall.segmentBase[to]} + segment;
-    if (s > lastEntry || wall.segmentStart[s] >= wall.triangleCount)
-        return true;
-    // The nearest vertex 0 in the group but for its last triangle; the first of equals wins.
-    const uint32_t first = wall.segmentStart[s];
-    const uint32_t last = std::min<uint64_t>(wall.segmentStart[std::min(s + 1, lastEntry)],
-                                             wall.triangleCount);
-    float best = 4200000.0f;
-    const WallVertex* nearest = &wall.triangles[first].vertex[0];
-    for (uint32_t i = first; i + 1 < last; ++i) {
-        const WallVertex& v = wall.triangles[i].vertex[0];
-        const float q[3] = {v.x, v.y, v.z}, d = literal::distance(p, q);
-        if (d < best)
-            std::tie(best, nearest) = std::make_tuple(d, &v);
-    }
-    const WallVertex& v = *nearest;
-    return ((p[0] - v.x) * v.nx + (p[1] - v.y) * v.ny) + (p[2] - v.z) * v.nz < 0.0f;
+    return literal::insideAirway(realGraph(), bronchiWall, p);
 }
 
 uint32_t gameNearest(const Vektor3D& p)

@@ -10,7 +10,7 @@ namespace {
 Schiff shipWithMissiles(int count) {
     Schiff ship(Vektor3D(), Vektor3D(0, 1, 0), Vektor3D(0, 0, 1), Vektor3D(), Vektor3D());
     ship.target = Vektor3D(3, -2, 50);
-    for (int frame = 0; static_cast<int>(ship.missiles.size()) < count; ++frame) {
+    while (static_cast<int>(ship.missiles.size()) < count) {
         ship.fire();
         ship.update(30);
     }
